@@ -1,0 +1,14 @@
+// Console output and input.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/core/text.h"
+
+// Slot 1: direction (2 = standard error, else standard output); slots 2..count:
+// values, written back to back.
+void ConsoleWrite(int32_t count, const ArgSlot* args);
+
+// Slot 1: echo (omitted or true: one line with the console's echo; false:
+// keys without echo up to Enter).
+Text ConsoleRead(int32_t count, const ArgSlot* args);

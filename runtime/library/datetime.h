@@ -1,0 +1,40 @@
+// The date-time value (OLE automation day count) and its operations.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/core/text.h"
+
+// Days since 1899-12-30 00:00:00; the fraction is the time of day.
+using DateTime = double;
+
+// What text-to-date-time gives for text it cannot read: 0100-01-01 00:00:00.
+inline constexpr DateTime kInvalidDateTime = -657434.0;
+
+// Library operations (argument records).
+DateTime CurrentTime(int32_t count, const ArgSlot* args);   // no argument
+DateTime ToDateTime(int32_t count, const ArgSlot* args);    // one value of any tag
+double TimeInterval(int32_t count, const ArgSlot* args);    // first, second, unit
+
+// Internal operations.
+DateTime DateTimeFromParts(int32_t year, int32_t month, int32_t day, int32_t hour,
+                           int32_t minute, int32_t second);
+bool ParseDateTimeText(Text text, DateTime* result);
+
+struct CalendarDay {
+  int32_t year;
+  int32_t month;
+  int32_t day;
+};
+CalendarDay CalendarDate(double whole_days);
+
+struct ClockTime {
+  int32_t hour;
+  int32_t minute;
+  int32_t second;
+};
+ClockTime TimeOfDay(double fraction);
+
+// Chinese date text (年月日, then 时分秒 as far as they are not zero); a fresh
+// text made with AllocBlock.
+Text DateTimeToText(DateTime value, bool date_only);
