@@ -1,8 +1,113 @@
-// Linux backend: LCMapStringA (filled in with the conversions).
+// Linux backend: LCMapStringA with LCMAP_HALFWIDTH for the code-page-936
+// locales, as Windows does it: GBK to UTF-16, each full-width or wide form to
+// its half-width form, and back to GBK. A half-width form that GBK lacks comes
+// back as the code page's default character "?".
+#include <vector>
+
 #include "platform/posix/posix_backend.h"
 
 namespace platform::posix {
+namespace {
 
-int LCMapStringA(DWORD, DWORD, const char*, int, char*, int) { return 0; }
+constexpr DWORD kLocaleChinesePrc = 0x0804;
+constexpr DWORD kLocaleUserDefault = 0x0400;
+constexpr DWORD kLocaleSystemDefault = 0x0800;
+
+// Katakana U+30A1..U+30FE: the half-width form of each, 0 where there is none.
+// A voiced or semi-voiced letter becomes its base letter followed by the
+// half-width sound mark (U+FF9E or U+FF9F); that mark is added separately.
+constexpr char16_t kKatakanaBase[] = {
+    0xFF67, 0xFF71, 0xFF68, 0xFF72, 0xFF69, 0xFF73, 0xFF6A, 0xFF74, 0xFF6B, 0xFF75,  // 30A1
+    0xFF76, 0xFF76, 0xFF77, 0xFF77, 0xFF78, 0xFF78, 0xFF79, 0xFF79, 0xFF7A, 0xFF7A,  // 30AB
+    0xFF7B, 0xFF7B, 0xFF7C, 0xFF7C, 0xFF7D, 0xFF7D, 0xFF7E, 0xFF7E, 0xFF7F, 0xFF7F,  // 30B5
+    0xFF80, 0xFF80, 0xFF81, 0xFF81, 0xFF6F, 0xFF82, 0xFF82, 0xFF83, 0xFF83, 0xFF84,  // 30BF
+    0xFF84, 0xFF85, 0xFF86, 0xFF87, 0xFF88, 0xFF89, 0xFF8A, 0xFF8A, 0xFF8A, 0xFF8B,  // 30C9
+    0xFF8B, 0xFF8B, 0xFF8C, 0xFF8C, 0xFF8C, 0xFF8D, 0xFF8D, 0xFF8D, 0xFF8E, 0xFF8E,  // 30D3
+    0xFF8E, 0xFF8F, 0xFF90, 0xFF91, 0xFF92, 0xFF93, 0xFF6C, 0xFF94, 0xFF6D, 0xFF95,  // 30DD
+    0xFF6E, 0xFF96, 0xFF97, 0xFF98, 0xFF99, 0xFF9A, 0xFF9B, 0,      0xFF9C, 0,       // 30E7
+    0,      0xFF66, 0xFF9D, 0xFF73, 0,      0,      0xFF9C, 0,      0,      0xFF66,  // 30F1
+    0xFF65, 0xFF70, 0,      0x30FD,                                                  // 30FB
+};
+static_assert(sizeof kKatakanaBase / sizeof kKatakanaBase[0] == 0x30FE - 0x30A1 + 1);
+
+// The sound mark a katakana letter carries: U+3099 voiced, U+309A semi-voiced.
+char16_t KatakanaMark(char16_t c) {
+  if (c == 0x30F4 || (c >= 0x30F7 && c <= 0x30FA) || c == 0x30FE) return 0xFF9E;
+  if (c >= 0x30AC && c <= 0x30C2) return (c % 2 == 0) ? 0xFF9E : 0;
+  if (c >= 0x30C5 && c <= 0x30C9) return (c % 2 == 1) ? 0xFF9E : 0;
+  if (c >= 0x30CF && c <= 0x30DD) {
+    int step = (c - 0x30CF) % 3;
+    return step == 1 ? 0xFF9E : step == 2 ? 0xFF9F : 0;
+  }
+  return 0;
+}
+
+struct UnitPair {
+  char16_t from;
+  char16_t to;
+};
+
+// Other characters with a half-width form. The narrow signs are given as
+// Windows' best-fit conversion brings them back to code page 936: cent, pound
+// and yen return to their wide forms (so they are not listed), the macron
+// becomes U+02C9 and the broken bar "|"; not sign and won sign have no form in
+// code page 936.
+constexpr UnitPair kOtherForms[] = {
+    {0x3000, 0x0020}, {0x2018, 0x0027}, {0x2019, 0x0027}, {0x201C, 0x0022}, {0x201D, 0x0022},
+    {0x3001, 0xFF64}, {0x3002, 0xFF61}, {0x300C, 0xFF62}, {0x300D, 0xFF63}, {0x309B, 0xFF9E},
+    {0x309C, 0xFF9F}, {0x2190, 0xFFE9}, {0x2191, 0xFFEA}, {0x2192, 0xFFEB}, {0x2193, 0xFFEC},
+    {0x2502, 0xFFE8}, {0x25A0, 0xFFED}, {0x25CB, 0xFFEE}, {0xFFE2, 0x00AC}, {0xFFE3, 0x02C9},
+    {0xFFE4, 0x007C}, {0xFFE6, 0x20A9},
+};
+
+// Appends the half-width form of one UTF-16 unit (one or two units).
+void AppendHalfWidth(char16_t c, std::vector<WCHAR>& out) {
+  if (c >= 0xFF01 && c <= 0xFF5E) {
+    // Windows leaves the full-width reverse solidus as it is.
+    out.push_back(c == 0xFF3C ? c : static_cast<char16_t>(c - 0xFF01 + 0x21));
+    return;
+  }
+  if (c >= 0x30A1 && c <= 0x30FE && kKatakanaBase[c - 0x30A1] != 0) {
+    out.push_back(kKatakanaBase[c - 0x30A1]);
+    if (char16_t mark = KatakanaMark(c); mark != 0) out.push_back(mark);
+    return;
+  }
+  for (const UnitPair& form : kOtherForms) {
+    if (form.from == c) {
+      out.push_back(form.to);
+      return;
+    }
+  }
+  out.push_back(c);
+}
+
+}  // namespace
+
+int LCMapStringA(DWORD locale, DWORD flags, const char* source, int source_length,
+                 char* destination, int destination_length) {
+  if (locale != kLocaleChinesePrc && locale != kLocaleUserDefault && locale != kLocaleSystemDefault)
+    return 0;
+  if (flags != LCMAP_HALFWIDTH) return 0;
+  if (source == nullptr || source_length == 0 || source_length < -1) return 0;
+  if (destination_length < 0 || (destination_length > 0 && destination == nullptr)) return 0;
+
+  int units = MultiByteToWideChar(kCodePageGbk, 0, source, source_length, nullptr, 0);
+  if (units <= 0) return 0;
+  std::vector<WCHAR> wide(static_cast<size_t>(units));
+  if (MultiByteToWideChar(kCodePageGbk, 0, source, source_length, wide.data(), units) != units)
+    return 0;
+
+  std::vector<WCHAR> half;
+  half.reserve(wide.size());
+  for (WCHAR c : wide) AppendHalfWidth(c, half);
+
+  int count = static_cast<int>(half.size());
+  int needed =
+      WideCharToMultiByte(kCodePageGbk, 0, half.data(), count, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0 || destination_length == 0) return needed;
+  if (needed > destination_length) return 0;
+  return WideCharToMultiByte(kCodePageGbk, 0, half.data(), count, destination, destination_length,
+                             nullptr, nullptr);
+}
 
 }  // namespace platform::posix
