@@ -148,8 +148,9 @@ struct Api {
   BOOL (*SetConsoleTextAttribute)(HANDLE output, WORD attribute);
 
   // Files.
-  HANDLE (*CreateFileA)(const char* name, DWORD access, DWORD share, void* security,
-                        DWORD disposition, DWORD attributes, HANDLE template_file);
+  HANDLE (*CreateFileA)
+  (const char* name, DWORD access, DWORD share, void* security, DWORD disposition, DWORD attributes,
+   HANDLE template_file);
   DWORD (*GetFileSize)(HANDLE file, DWORD* size_high);
   BOOL (*ReadFile)(HANDLE file, void* buffer, DWORD count, DWORD* read, void* overlapped);
   BOOL (*CloseHandle)(HANDLE handle);
@@ -157,10 +158,10 @@ struct Api {
 
   // Programs.
   void (*GetStartupInfoA)(STARTUPINFOA* info);
-  BOOL (*CreateProcessA)(const char* application, char* command_line, void* process_security,
-                         void* thread_security, BOOL inherit_handles, DWORD flags,
-                         void* environment, const char* directory, STARTUPINFOA* startup,
-                         PROCESS_INFORMATION* info);
+  BOOL (*CreateProcessA)
+  (const char* application, char* command_line, void* process_security, void* thread_security,
+   BOOL inherit_handles, DWORD flags, void* environment, const char* directory,
+   STARTUPINFOA* startup, PROCESS_INFORMATION* info);
   DWORD (*WaitForSingleObject)(HANDLE handle, DWORD milliseconds);
 
   // Folders.
@@ -190,5 +191,11 @@ class ScopedApi {
 
 // Code page of the program's texts.
 inline constexpr UINT kCodePageGbk = 936;
+
+// Facts of the platform the launcher's texts depend on: the path separator
+// ("\\" on Windows, "/" on Linux, as a one-character text) and where the
+// browser is installed by default.
+extern const char kPathSeparator[2];
+extern const char kDefaultBrowserPath[];
 
 }  // namespace platform

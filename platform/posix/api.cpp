@@ -51,4 +51,7 @@ const Api kNative = {
 
 const Api& NativeApi() { return kNative; }
 
+const char kPathSeparator[2] = "/";
+const char kDefaultBrowserPath[] = "/usr/bin/google-chrome";
+
 }  // namespace platform

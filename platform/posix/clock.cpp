@@ -29,7 +29,4 @@ void Sleep(DWORD milliseconds) {
   }
 }
 
-// Filled in with the profile folder work.
-BOOL VariantTimeToSystemTime(double, SYSTEMTIME*) { return kFalse; }
-
 }  // namespace platform::posix

@@ -1,11 +1,129 @@
-// Linux backend: folders (filled in with the profile folder work).
+// Linux backend: the temporary-files folder, the user's usual folders and
+// directory calls. Wide paths are UTF-16; the file system takes UTF-8.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
 #include "platform/posix/posix_backend.h"
 
 namespace platform::posix {
+namespace {
 
-DWORD GetTempPathW(DWORD, WCHAR*) { return 0; }
-BOOL SHGetSpecialFolderPathW(HWND, WCHAR*, int, BOOL) { return kFalse; }
-BOOL CreateDirectoryW(const WCHAR*, void*) { return kFalse; }
-BOOL PathIsDirectoryW(const WCHAR*) { return kFalse; }
+constexpr UINT kUtf8 = 65001;
+constexpr DWORD kMaxPath = 260;
+
+std::string ToFileName(const WCHAR* path) {
+  int n = WideCharToMultiByte(kUtf8, 0, path, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(kUtf8, 0, path, -1, out.data(), n, nullptr, nullptr);
+  out.resize(static_cast<size_t>(n - 1));
+  return out;
+}
+
+std::u16string FromFileName(const std::string& name) {
+  int n = MultiByteToWideChar(kUtf8, 0, name.c_str(), -1, nullptr, 0);
+  if (n <= 0) return {};
+  std::u16string out(static_cast<size_t>(n), u'\0');
+  MultiByteToWideChar(kUtf8, 0, name.c_str(), -1, out.data(), n);
+  out.resize(static_cast<size_t>(n - 1));
+  return out;
+}
+
+bool IsDirectoryName(const std::string& name) {
+  struct stat st {};
+  return !name.empty() && stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string Home() {
+  const char* home = std::getenv("HOME");
+  return home != nullptr ? home : "";
+}
+
+std::string EnvOr(const char* variable, const std::string& fallback) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && *value != 0 ? value : fallback;
+}
+
+// A user directory of xdg-user-dirs (XDG_DESKTOP_DIR, ...), from the
+// environment or ~/.config/user-dirs.dirs, else `fallback` under the home.
+std::string UserDirectory(const char* key, const char* fallback) {
+  if (const char* value = std::getenv(key); value != nullptr && *value != 0) return value;
+  std::ifstream dirs(EnvOr("XDG_CONFIG_HOME", Home() + "/.config") + "/user-dirs.dirs");
+  for (std::string line; std::getline(dirs, line);) {
+    std::string prefix = std::string(key) + "=\"";
+    if (line.compare(0, prefix.size(), prefix) != 0 || line.back() != '"') continue;
+    std::string value = line.substr(prefix.size(), line.size() - prefix.size() - 1);
+    if (value.compare(0, 5, "$HOME") == 0) value = Home() + value.substr(5);
+    return value;
+  }
+  return Home() + "/" + fallback;
+}
+
+// The folder of a CSIDL value on Linux; empty where Linux has none.
+std::string SpecialFolder(int csidl) {
+  const std::string data = EnvOr("XDG_DATA_HOME", Home() + "/.local/share");
+  const std::string config = EnvOr("XDG_CONFIG_HOME", Home() + "/.config");
+  switch (csidl) {
+    case 5:  // documents
+      return UserDirectory("XDG_DOCUMENTS_DIR", "Documents");
+    case 16:  // desktop
+      return UserDirectory("XDG_DESKTOP_DIR", "Desktop");
+    case 20:  // fonts
+      return data + "/fonts";
+    case 2:   // programs menu
+    case 11:  // start menu
+      return data + "/applications";
+    case 7:  // startup
+      return config + "/autostart";
+    case 26:  // application data
+      return config;
+    case 32:  // internet cache
+      return EnvOr("XDG_CACHE_HOME", Home() + "/.cache");
+    case 35:  // common application data
+      return "/etc/xdg";
+    default:  // favourites, Windows and system folders: none on Linux
+      return {};
+  }
+}
+
+}  // namespace
+
+DWORD GetTempPathW(DWORD size, WCHAR* buffer) {
+  std::string dir = EnvOr("TMPDIR", "/tmp");
+  if (dir.back() != '/') dir.push_back('/');
+  std::u16string wide = FromFileName(dir);
+  if (wide.empty()) return 0;
+  // Like Windows: when the buffer is too small, the size it needs (NUL included).
+  if (wide.size() + 1 > size) return static_cast<DWORD>(wide.size() + 1);
+  wide.copy(buffer, wide.size());
+  buffer[wide.size()] = 0;
+  return static_cast<DWORD>(wide.size());
+}
+
+BOOL SHGetSpecialFolderPathW(HWND, WCHAR* path, int csidl, BOOL) {
+  std::string dir = SpecialFolder(csidl);
+  if (!IsDirectoryName(dir)) return kFalse;
+  std::u16string wide = FromFileName(dir);
+  if (wide.empty() || wide.size() + 1 > kMaxPath) return kFalse;
+  wide.copy(path, wide.size());
+  path[wide.size()] = 0;
+  return kTrue;
+}
+
+// Folders the tool makes hold a browser profile: private to the user.
+BOOL CreateDirectoryW(const WCHAR* path, void*) {
+  std::string name = ToFileName(path);
+  return !name.empty() && mkdir(name.c_str(), 0700) == 0 ? kTrue : kFalse;
+}
+
+BOOL PathIsDirectoryW(const WCHAR* path) {
+  if (path == nullptr) return kFalse;
+  return IsDirectoryName(ToFileName(path)) ? static_cast<BOOL>(FILE_ATTRIBUTE_DIRECTORY) : kFalse;
+}
 
 }  // namespace platform::posix

@@ -100,7 +100,8 @@ BOOL Write(HANDLE file, const void* bytes, DWORD count, DWORD* written, void* ov
 }
 BOOL ReadConsoleLine(HANDLE input, void* buffer, DWORD count, DWORD* read, void* control) {
   ::DWORD n = 0;
-  BOOL ok = ::ReadConsoleA(input, buffer, count, &n, static_cast<PCONSOLE_READCONSOLE_CONTROL>(control));
+  BOOL ok =
+      ::ReadConsoleA(input, buffer, count, &n, static_cast<PCONSOLE_READCONSOLE_CONTROL>(control));
   if (read != nullptr) *read = n;
   return ok;
 }
@@ -109,8 +110,8 @@ BOOL TextAttribute(HANDLE output, WORD attribute) {
   return ::SetConsoleTextAttribute(output, attribute);
 }
 
-HANDLE CreateFileForward(const char* name, DWORD access, DWORD share, void* security, DWORD disposition,
-                DWORD attributes, HANDLE template_file) {
+HANDLE CreateFileForward(const char* name, DWORD access, DWORD share, void* security,
+                         DWORD disposition, DWORD attributes, HANDLE template_file) {
   return ::CreateFileA(name, access, share, static_cast<LPSECURITY_ATTRIBUTES>(security),
                        disposition, attributes, template_file);
 }
@@ -129,17 +130,14 @@ BOOL Read(HANDLE file, void* buffer, DWORD count, DWORD* read, void* overlapped)
 BOOL Close(HANDLE handle) { return ::CloseHandle(handle); }
 BOOL FileExistsA(const char* path) { return ::PathFileExistsA(path); }
 
-void StartupInfo(STARTUPINFOA* info) {
-  ::GetStartupInfoA(reinterpret_cast<::STARTUPINFOA*>(info));
-}
+void StartupInfo(STARTUPINFOA* info) { ::GetStartupInfoA(reinterpret_cast<::STARTUPINFOA*>(info)); }
 BOOL StartProcess(const char* application, char* command_line, void* process_security,
                   void* thread_security, BOOL inherit, DWORD flags, void* environment,
                   const char* directory, STARTUPINFOA* startup, PROCESS_INFORMATION* info) {
-  return ::CreateProcessA(application, command_line,
-                          static_cast<LPSECURITY_ATTRIBUTES>(process_security),
-                          static_cast<LPSECURITY_ATTRIBUTES>(thread_security), inherit, flags,
-                          environment, directory, reinterpret_cast<::STARTUPINFOA*>(startup),
-                          reinterpret_cast<::PROCESS_INFORMATION*>(info));
+  return ::CreateProcessA(
+      application, command_line, static_cast<LPSECURITY_ATTRIBUTES>(process_security),
+      static_cast<LPSECURITY_ATTRIBUTES>(thread_security), inherit, flags, environment, directory,
+      reinterpret_cast<::STARTUPINFOA*>(startup), reinterpret_cast<::PROCESS_INFORMATION*>(info));
 }
 DWORD Wait(HANDLE handle, DWORD milliseconds) {
   return ::WaitForSingleObject(handle, milliseconds);
@@ -200,5 +198,8 @@ const Api kNative = {
 }  // namespace
 
 const Api& NativeApi() { return kNative; }
+
+const char kPathSeparator[2] = "\\";
+const char kDefaultBrowserPath[] = "C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe";
 
 }  // namespace platform

@@ -1,0 +1,61 @@
+// Linux backend: OLE automation dates to calendar parts.
+#include <cmath>
+
+#include "platform/posix/posix_backend.h"
+
+namespace platform::posix {
+namespace {
+
+// Days from 1970-01-01 to a proleptic Gregorian date, and back.
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(int64_t z, int64_t* y, int64_t* m, int64_t* d) {
+  z += 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  *d = doy - (153 * mp + 2) / 5 + 1;
+  *m = mp < 10 ? mp + 3 : mp - 9;
+  *y = yoe + era * 400 + (*m <= 2);
+}
+
+// The range Windows accepts: 0100-01-01 to 9999-12-31.
+constexpr double kFirstDate = -657434.0;
+constexpr double kLastDate = 2958466.0;
+
+}  // namespace
+
+// The whole part counts days from 1899-12-30 (toward zero); the fraction's
+// magnitude is the time of day, rounded to the second. Milliseconds are 0.
+BOOL VariantTimeToSystemTime(double variant_time, SYSTEMTIME* time) {
+  if (!(variant_time >= kFirstDate && variant_time < kLastDate)) return kFalse;
+  double whole = std::trunc(variant_time);
+  int64_t seconds = std::llround(std::fabs(variant_time - whole) * 86400.0);
+  int64_t day = static_cast<int64_t>(whole) + DaysFromCivil(1899, 12, 30);
+  if (seconds >= 86400) {  // rounds up into the next day
+    seconds -= 86400;
+    ++day;
+  }
+  int64_t y, m, d;
+  CivilFromDays(day, &y, &m, &d);
+  time->wYear = static_cast<WORD>(y);
+  time->wMonth = static_cast<WORD>(m);
+  time->wDay = static_cast<WORD>(d);
+  time->wDayOfWeek = static_cast<WORD>(((day % 7) + 7 + 4) % 7);  // 1970-01-01 was a Thursday
+  time->wHour = static_cast<WORD>(seconds / 3600);
+  time->wMinute = static_cast<WORD>(seconds % 3600 / 60);
+  time->wSecond = static_cast<WORD>(seconds % 60);
+  time->wMilliseconds = 0;
+  return kTrue;
+}
+
+}  // namespace platform::posix
