@@ -2,4 +2,6 @@
 #include "launcher/main_routine.h"
 #include "runtime/core/memory.h"
 
-int main(int argc, char** argv, char** envp) { return RuntimeMain(argc, argv, envp, LauncherEntry); }
+int main(int argc, char** argv, char** envp) {
+  return RuntimeMain(argc, argv, envp, LauncherEntry);
+}

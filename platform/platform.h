@@ -148,7 +148,7 @@ struct Api {
   BOOL (*SetConsoleTextAttribute)(HANDLE output, WORD attribute);
 
   // Files.
-  HANDLE (*CreateFileA)
+  HANDLE(*CreateFileA)
   (const char* name, DWORD access, DWORD share, void* security, DWORD disposition, DWORD attributes,
    HANDLE template_file);
   DWORD (*GetFileSize)(HANDLE file, DWORD* size_high);
@@ -158,7 +158,7 @@ struct Api {
 
   // Programs.
   void (*GetStartupInfoA)(STARTUPINFOA* info);
-  BOOL (*CreateProcessA)
+  BOOL(*CreateProcessA)
   (const char* application, char* command_line, void* process_security, void* thread_security,
    BOOL inherit_handles, DWORD flags, void* environment, const char* directory,
    STARTUPINFOA* startup, PROCESS_INFORMATION* info);

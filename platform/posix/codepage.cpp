@@ -3,10 +3,10 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <strings.h>
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <strings.h>
 #include <vector>
 
 #include "platform/posix/posix_backend.h"
@@ -123,8 +123,8 @@ int WideCharToMultiByte(UINT code_page, DWORD, const WCHAR* wide, int wide_count
                         int byte_count, const char* default_char, BOOL* used_default) {
   if (!SupportedCodePage(code_page) || wide == nullptr || wide_count == 0 || wide_count < -1)
     return 0;
-  size_t units = wide_count == -1 ? static_cast<size_t>(lstrlenW(wide)) + 1
-                                  : static_cast<size_t>(wide_count);
+  size_t units =
+      wide_count == -1 ? static_cast<size_t>(lstrlenW(wide)) + 1 : static_cast<size_t>(wide_count);
   Converter& cd = FromUtf16(code_page);
   if (!cd.Valid()) return 0;
   std::string out;
@@ -192,9 +192,8 @@ std::string GbkToTerminal::Convert(const char* bytes, size_t length) {
   if (!cd.Valid()) return input;
   auto replace = [](const unsigned char* p, size_t left, std::string& o) {
     o.push_back('?');
-    return GbkCharLength(p, left) == 2 && p[1] >= 0x40 && p[1] != 0x7F && p[1] != 0xFF
-               ? size_t{2}
-               : size_t{1};
+    return GbkCharLength(p, left) == 2 && p[1] >= 0x40 && p[1] != 0x7F && p[1] != 0xFF ? size_t{2}
+                                                                                       : size_t{1};
   };
   size_t rest = cd.Run(input.data(), input.size(), out, replace);
   if (rest > 0) {

@@ -43,7 +43,9 @@ TEST(TerminalText, SplitDoubleByteCharacterIsKeptWhole) {
   std::string out = converter.Convert("a\xD6", 2);
   out += converter.Convert("\xD0z", 2);
   out += converter.Flush();
-  EXPECT_EQ(out, "a\xE4\xB8\xAD" "z");
+  EXPECT_EQ(out,
+            "a\xE4\xB8\xAD"
+            "z");
   EXPECT_EQ(platform::posix::TerminalToGbk("\xE4\xB8\xAD\xE0\xB8\x81", 6), "\xD6\xD0?");
 }
 

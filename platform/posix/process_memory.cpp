@@ -5,13 +5,13 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <strings.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <strings.h>
 
 #include "platform/posix/posix_backend.h"
 

@@ -94,6 +94,6 @@ LazyFunction<void*(size_t)> malloc = {
 LazyFunction<void*(void*, int, size_t)> memset = {
     kModule, "memset",
     reinterpret_cast<BindingSlot>(&BindingStub<memset, void*, void*, int, size_t>)};
-LazyFunction<void(void*)> free = {
-    kModule, "free", reinterpret_cast<BindingSlot>(&BindingStub<free, void, void*>)};
+LazyFunction<void(void*)> free = {kModule, "free",
+                                  reinterpret_cast<BindingSlot>(&BindingStub<free, void, void*>)};
 }  // namespace crt

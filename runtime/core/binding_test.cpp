@@ -106,13 +106,15 @@ TEST(LazyBinding, FailuresShowDllErrorAndEndWithZero) {
   ASSERT_EQ(missing_module.boxes.size(), 1u);
   EXPECT_EQ(missing_module.boxes[0].caption, "DLL ERROR");
   EXPECT_EQ(missing_module.boxes[0].style, 0x10u);
-  EXPECT_EQ(missing_module.boxes[0].text,
-            "\xCD\xAC\xC4\xBF\xC2\xBC\xCF\xC2\xCE\xDE\xB7\xA8\xD5\xD2\xB5\xBD"
-            "DLL\xCE\xC4\xBC\xFE:\"nowhere.dll\".\xC7\xEB\xD3\xEB\xD7\xF7\xD5\xDF\xC1\xAA\xCF\xB5.");
+  EXPECT_EQ(
+      missing_module.boxes[0].text,
+      "\xCD\xAC\xC4\xBF\xC2\xBC\xCF\xC2\xCE\xDE\xB7\xA8\xD5\xD2\xB5\xBD"
+      "DLL\xCE\xC4\xBC\xFE:\"nowhere.dll\".\xC7\xEB\xD3\xEB\xD7\xF7\xD5\xDF\xC1\xAA\xCF\xB5.");
   ASSERT_EQ(missing_function.boxes.size(), 1u);
-  EXPECT_EQ(missing_function.boxes[0].text,
-            "\xCE\xDE\xB7\xA8\xB6\xA8\xCE\xBB"
-            "DLL\xCE\xC4\xBC\xFE:\"present.dll\"\xB5\xB1\xD6\xD0\xB5\xC4\"Gone@@4\"\xBA\xAF\xCA\xFD.");
+  EXPECT_EQ(
+      missing_function.boxes[0].text,
+      "\xCE\xDE\xB7\xA8\xB6\xA8\xCE\xBB"
+      "DLL\xCE\xC4\xBC\xFE:\"present.dll\"\xB5\xB1\xD6\xD0\xB5\xC4\"Gone@@4\"\xBA\xAF\xCA\xFD.");
   // An ordinal outside 1..65535 names no function; nothing is looked up.
   ASSERT_EQ(bad_ordinal.boxes.size(), 1u);
   EXPECT_EQ(g_log.lookups, std::vector<std::string>{"Gone"});

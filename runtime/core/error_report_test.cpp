@@ -23,8 +23,8 @@ std::string Report(int32_t code, int32_t routine, int32_t position) {
 
 TEST(RuntimeErrorReport, FormatsThreeLinesWithDescriptionAndPlace) {
   EXPECT_EQ(Report(6, 67174402, 25), "program internal error number is 6. \r\n" +
-                                         std::string(RuntimeErrorDescription(6)) + "\r\n" +
-                                         kPlace + "67174402,25" + kRemark);
+                                         std::string(RuntimeErrorDescription(6)) + "\r\n" + kPlace +
+                                         "67174402,25" + kRemark);
   EXPECT_EQ(Report(100, 0, 0),
             "program internal error number is 100. \r\n(null)\r\n" + kPlace + "0,0" + kRemark);
   EXPECT_EQ(Report(1, -5, -2147483647 - 1).substr(Report(1, -5, 0).size() - kRemark.size() - 4),

@@ -94,7 +94,9 @@ TEST(RuntimeMainTest, FrameworkFailureWritesTheLineAndReturnsOne) {
   static bool entered;
   entered = false;
   platform::Api api = platform::NativeApi();
-  api.AfxWinInit = [](platform::HMODULE, platform::HMODULE, char*, int) { return platform::kFalse; };
+  api.AfxWinInit = [](platform::HMODULE, platform::HMODULE, char*, int) {
+    return platform::kFalse;
+  };
   auto run = RunAsProgram([] { entered = true; }, api);
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_FALSE(entered);

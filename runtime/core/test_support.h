@@ -40,8 +40,8 @@ inline std::function<void()>& CurrentBody() {
 inline platform::Api RecordingApi(platform::Api api = platform::NativeApi()) {
   api.MessageBoxA = [](platform::HWND, const char* text, const char* caption,
                        platform::UINT style) {
-    CurrentRun().boxes.push_back({text != nullptr ? text : "", caption != nullptr ? caption : "",
-                                  style});
+    CurrentRun().boxes.push_back(
+        {text != nullptr ? text : "", caption != nullptr ? caption : "", style});
     return platform::IDOK;
   };
   api.WriteStandardError = [](const char* bytes, size_t length) {

@@ -25,9 +25,7 @@ uint64_t Bits(T value) {
 ArgSlot OmittedSlot() { return ArgSlot{0, 0, TAG_OMITTED}; }
 ArgSlot BoolSlot(bool value) { return ArgSlot{value ? 1u : 0u, 0, TAG_BOOL}; }
 ArgSlot ByteSlot(uint8_t value) { return ArgSlot{value, 0, TAG_BYTE}; }
-ArgSlot ShortSlot(int16_t value) {
-  return ArgSlot{static_cast<uint16_t>(value), 0, TAG_SHORT};
-}
+ArgSlot ShortSlot(int16_t value) { return ArgSlot{static_cast<uint16_t>(value), 0, TAG_SHORT}; }
 ArgSlot IntSlot(int32_t value) { return ArgSlot{static_cast<uint32_t>(value), 0, TAG_INT}; }
 ArgSlot Int64Slot(int64_t value) { return Make64(static_cast<uint64_t>(value), TAG_INT64); }
 ArgSlot FloatSlot(float value) { return Make64(Bits(value), TAG_FLOAT); }
@@ -39,9 +37,7 @@ ArgSlot PointerSlot(TypeTag tag, const void* address) {
   return Make64(reinterpret_cast<uintptr_t>(address), tag);
 }
 
-uint64_t SlotBits(const ArgSlot& slot) {
-  return static_cast<uint64_t>(slot.high) << 32 | slot.low;
-}
+uint64_t SlotBits(const ArgSlot& slot) { return static_cast<uint64_t>(slot.high) << 32 | slot.low; }
 int32_t SlotInt(const ArgSlot& slot) { return static_cast<int32_t>(slot.low); }
 double SlotDouble(const ArgSlot& slot) {
   uint64_t bits = SlotBits(slot);

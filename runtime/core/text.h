@@ -65,7 +65,7 @@ ArgSlot Int64Slot(int64_t value);
 ArgSlot FloatSlot(float value);
 ArgSlot DoubleSlot(double value);
 ArgSlot DateTimeSlot(double value);
-ArgSlot TextSlot(Text text);  // never pass null: use EmptyText
+ArgSlot TextSlot(Text text);     // never pass null: use EmptyText
 ArgSlot BytesSlot(Bytes bytes);  // never pass null: use &EmptyBytes
 ArgSlot PointerSlot(TypeTag tag, const void* address);
 
