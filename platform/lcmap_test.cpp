@@ -30,9 +30,7 @@ TEST(LCMapHalfWidth, FullWidthFormsBecomeAscii) {
 TEST(LCMapHalfWidth, OtherCharactersKeepTheirBytes) {
   EXPECT_EQ(HalfWidth("C:\\Program Files\\a.exe"), "C:\\Program Files\\a.exe");
   // Chinese characters have no half-width form and stay as they are.
-  EXPECT_EQ(HalfWidth("\xD6\xD0\xA3\xB1\xCE\xC4"),
-            "\xD6\xD0"
-            "1\xCE\xC4");
+  EXPECT_EQ(HalfWidth("\xD6\xD0\xA3\xB1\xCE\xC4"), "\xD6\xD0\x31\xCE\xC4");
 }
 
 TEST(LCMapHalfWidth, HalfWidthFormsOutsideCodePage936BecomeTheDefaultCharacter) {
