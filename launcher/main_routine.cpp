@@ -1,13 +1,100 @@
 #include "launcher/main_routine.h"
 
+#include <cstring>
+#include <string>
+
+#include "launcher/profile_folder.h"
+#include "launcher/routine_ids.h"
+#include "platform/platform.h"
+#include "runtime/core/error_report.h"
 #include "runtime/core/memory.h"
+#include "runtime/library/console.h"
+#include "runtime/library/conversions.h"
+#include "runtime/library/datetime.h"
+#include "runtime/library/files.h"
+
+#define ZV_RULE "   **************************************************************\r\n"
+#define ZV_EMPTY "   *                                                            *\r\n"
+
+// The boxed welcome banner: 610 bytes of GBK. Line 3 holds the title
+// 欢迎使用Kovo谷歌浏览器多开工具, line 7 the emoticon o(*￣▽￣*)ブ.
+const char kBanner[] =
+    "\r\n   \r\n" ZV_RULE ZV_EMPTY
+    "   *         \xBB\xB6\xD3\xAD\xCA\xB9\xD3\xC3Kovo\xB9\xC8\xB8\xE8\xE4\xAF\xC0\xC0\xC6\xF7\xB6"
+    "\xE0\xBF\xAA\xB9\xA4\xBE\xDF                     *\r\n" ZV_EMPTY
+    "   *              version 1.0.0                                 *\r\n" ZV_EMPTY
+    "   *              o(*\xA3\xFE\xA8\x8C\xA3\xFE*)\xA5\xD6                                 "
+    "*\r\n" ZV_EMPTY ZV_RULE;
+
+#undef ZV_RULE
+#undef ZV_EMPTY
+
+// 说吧，要开几个浏览器？ / 输入要开的浏览器数量后按回车：
+const char kCountPrompt[] =
+    "\r\n   \r\n   \xCB\xB5\xB0\xC9\xA3\xAC\xD2\xAA\xBF\xAA\xBC\xB8\xB8\xF6\xE4\xAF\xC0\xC0\xC6\xF7"
+    "\xA3\xBF\r\n\r\n   \xCA\xE4\xC8\xEB\xD2\xAA\xBF\xAA\xB5\xC4\xE4\xAF\xC0\xC0\xC6\xF7\xCA\xFD"
+    "\xC1\xBF\xBA\xF3\xB0\xB4\xBB\xD8\xB3\xB5\xA3\xBA";
 
 namespace {
 
-// The program's end-of-program routine: there is nothing to do.
+// The browser program was not found; check whether its folder is ... :
+const char kNotFoundHead[] =
+    "   \r\n   \xB9\xC8\xB8\xE8\xE4\xAF\xC0\xC0\xC6\xF7\xB3\xCC\xD0\xF2\xCE\xB4\xD5\xD2\xB5\xBD\xA3"
+    "\xAC\xC7\xEB\xB2\xE9\xBF\xB4\xB9\xC8\xB8\xE8\xE4\xAF\xC0\xC0\xC6\xF7\xC4\xBF\xC2\xBC\xB5"
+    "\xD8\xD6\xB7\xCA\xC7\xB7\xF1\xCA\xC7\xA3\xBA\r\n   ";
+// ... if not, create path.txt in the working folder holding the real path.
+const char kNotFoundTail[] =
+    "\r\n   \r\n   \xC8\xE7\xB9\xFB\xB2\xBB\xCA\xC7\xA3\xAC\xC7\xEB\xD4\xDA\xD4\xCB\xD0\xD0\xC4\xBF"
+    "\xC2\xBC\xCF\xC2\xD0\xC2\xBD\xA8\xCE\xC4\xBC\xFE path.txt \xC0\xEF\xC3\xE6\xB1\xA3\xB4\xE6"
+    "\xB9\xC8\xB8\xE8\xE4\xAF\xC0\xC0\xC6\xF7\xB5\xC4\xD5\xE6\xCA\xB5\xB5\xD8\xD6\xB7\xBA\xF3"
+    "\xD4\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1\xA3";
+
+constexpr char kFolderName[] = "zelmorvika";
+constexpr char kOpeningQuote[] = "\"";
+constexpr char kOptionText[] = "\" --user-data-dir=";
+constexpr int32_t kIconResource = 129;
+constexpr int32_t kGreen = 2;
+constexpr int32_t kRed = 4;
+constexpr int32_t kPauseMilliseconds = 500;
+constexpr int32_t kBackgroundAttributes[] = {0x10, 0x20, 0, 0x40};
+
 void EndOfProgram() {}
 
+void Write(Text text) { CallLibrary(ConsoleWrite, {OmittedSlot(), TextSlot(text)}); }
+
+// The argument quoted so that the Microsoft C runtime's splitting gives it back
+// whole: backslashes before a quote are doubled, quotes escaped.
+std::string Quoted(const char* argument) {
+  std::string out = "\"";
+  size_t backslashes = 0;
+  for (const char* p = argument; *p != 0; ++p) {
+    if (*p == '\\') {
+      ++backslashes;
+      continue;
+    }
+    if (*p == '"') backslashes = backslashes * 2 + 1;
+    out.append(backslashes, '\\');
+    backslashes = 0;
+    out.push_back(*p);
+  }
+  out.append(backslashes * 2, '\\');
+  out.push_back('"');
+  return out;
+}
+
 }  // namespace
+
+Text NotFoundMessage() {
+  return ConcatTexts({kNotFoundHead, platform::kDefaultBrowserPath, kNotFoundTail});
+}
+
+Text BrowserCommandLine(Text browser_path, Text profile_folder) {
+  Text folder = TextOrEmpty(profile_folder);
+  if (std::strpbrk(folder, " \t\"") == nullptr)
+    return ConcatTexts({kOpeningQuote, browser_path, kOptionText, folder});
+  std::string quoted = Quoted(folder);
+  return ConcatTexts({kOpeningQuote, browser_path, kOptionText, quoted.c_str()});
+}
 
 void LauncherEntry() {
   SetShutdownCallback(EndOfProgram);
@@ -15,4 +102,78 @@ void LauncherEntry() {
   RuntimeExit(0);
 }
 
-int32_t MainRoutine() { return 0; }
+bool SetConsoleColour(int32_t colour, Optional<bool> background) {
+  const platform::Api& os = platform::Os();
+  platform::HANDLE output = os.GetStdHandle(platform::STD_OUTPUT_HANDLE);
+  if (output == nullptr) return false;
+  double attribute;
+  if (background.value) {
+    if (colour < 1 || colour > 4)
+      ReportRuntimeError(kErrorChoiceIndex, kRoutineSetConsoleColour, kPositionBackgroundColour);
+    attribute = kBackgroundAttributes[colour - 1] + 128.0;
+  } else {
+    attribute = colour + 8.0;
+  }
+  auto word = static_cast<platform::WORD>(static_cast<int64_t>(attribute) & 0xFFFF);
+  return os.SetConsoleTextAttribute(output, word) != 0;
+}
+
+bool FileExists(Text path) { return platform::Os().PathFileExistsA(path) == 1; }
+
+int32_t MainRoutine() {
+  const platform::Api& os = platform::Os();
+  platform::HMODULE module = os.GetModuleHandleA(nullptr);
+  os.LoadIconA(module, reinterpret_cast<const char*>(static_cast<uintptr_t>(kIconResource)));
+
+  SetConsoleColour(kGreen);
+  Write(kBanner);
+
+  OwnedText browser_path(platform::kDefaultBrowserPath);
+  OwnedText path_file(
+      ConcatTexts({".", platform::kPathSeparator, platform::kPathSeparator, "path.txt"}));
+  if (FileExists(path_file.get())) {
+    OwnedBytes contents(CallLibrary(ReadFileBytes, {TextSlot(path_file.get())}));
+    OwnedText text(CallLibrary(ToText, {BytesSlot(BytesOrEmpty(contents.get()))}));
+    contents.Reset();
+    OwnedText trimmed(CallLibrary(TrimBlanks, {TextSlot(TextOrEmpty(text.get()))}));
+    text.Reset();
+    browser_path.Reset(trimmed.Take());
+  }
+
+  int32_t result = 0;
+  OwnedText profile_folder;
+  if (!FileExists(browser_path.get())) {
+    SetConsoleColour(kRed);
+    OwnedText message(NotFoundMessage());
+    Write(message.get());
+    OwnedText line(CallLibrary(ConsoleRead, {OmittedSlot()}));
+    result = 1;
+  } else {
+    Write(kCountPrompt);
+    OwnedText line(CallLibrary(ConsoleRead, {BoolSlot(true)}));
+    int32_t count = CallLibrary(ToInteger, {TextSlot(TextOrEmpty(line.get()))});
+    line.Reset();
+
+    OwnedText base(TempFolderText());
+    DateTime now = CallLibrary(CurrentTime, {});
+    OwnedText stamp(MakeTimestamp(Given(now)));
+    OwnedText stamp_copy(CallLibrary(ToText, {TextSlot(TextOrEmpty(stamp.get()))}));
+    stamp.Reset();
+    OwnedText folder(
+        ConcatTexts({base.get(), kFolderName, platform::kPathSeparator, stamp_copy.get()}));
+    base.Reset();
+    stamp_copy.Reset();
+    profile_folder.Reset(folder.Take());
+
+    for (int32_t i = 1; i <= count; ++i) {
+      if (!DirectoryExists(profile_folder.get())) CreateDirectoryPath(profile_folder.get());
+      OwnedText command(BrowserCommandLine(browser_path.get(), profile_folder.get()));
+      CallLibrary(RunProgram, {TextSlot(command.get()), BoolSlot(false), OmittedSlot()});
+      command.Reset();
+      CallLibrary(Delay, {IntSlot(kPauseMilliseconds)});
+    }
+  }
+  browser_path.Reset();
+  profile_folder.Reset();
+  return result;
+}

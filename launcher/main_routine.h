@@ -1,7 +1,9 @@
-// The launcher's entry and main routines.
+// The launcher's entry and main routines, and its two small helpers.
 #pragma once
 
 #include <cstdint>
+
+#include "runtime/core/text.h"
 
 // Runs the main routine once and ends the run through RuntimeExit with code 0.
 [[noreturn]] void LauncherEntry();
@@ -9,3 +11,19 @@
 // The tool's interactive flow; 0 after the launch loop, 1 after the
 // browser-not-found message.
 int32_t MainRoutine();
+
+// Sets the console's text colour: colour n as bright text on black, or with
+// `background` one of four bright backgrounds (1 to 4) under black text.
+bool SetConsoleColour(int32_t colour, Optional<bool> background = {});
+
+// Whether a file or folder exists at `path`.
+bool FileExists(Text path);
+
+// Fixed texts of the run, exposed for tests.
+extern const char kBanner[];
+Text NotFoundMessage();  // names the platform's default browser path
+extern const char kCountPrompt[];
+
+// The command line of one browser start. The folder is quoted (by the
+// Microsoft C runtime's rules) only when it holds a blank or a double quote.
+Text BrowserCommandLine(Text browser_path, Text profile_folder);

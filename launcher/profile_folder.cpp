@@ -1,0 +1,253 @@
+#include "launcher/profile_folder.h"
+
+#include <cstring>
+
+#include "launcher/routine_ids.h"
+#include "platform/platform.h"
+#include "runtime/core/binding.h"
+#include "runtime/core/error_report.h"
+#include "runtime/core/memory.h"
+#include "runtime/library/conversions.h"
+#include "runtime/library/files.h"
+
+namespace {
+
+// 260 UTF-16 units: the size of the path buffers handed to the platform.
+constexpr int32_t kPathBufferUnits = 260;
+constexpr int32_t kTempFolderKind = 11;
+constexpr int32_t kDesktopKind = 3;
+constexpr int32_t kSecondsWidth = 10;
+constexpr int32_t kMillisecondsWidth = 3;
+constexpr int32_t kUnitSeconds = 8;
+constexpr int32_t kTextTypeCode = 10;
+constexpr char kEpochText[] = "1970-01-01 08:00:00";
+constexpr char kPadText[] = "0";
+
+// csidl of kinds 1 to 10, chosen by kind.
+constexpr int32_t kCsidlOfKind[] = {5, 6, 16, 20, 11, 2, 7, 26, 36, 37};
+constexpr int32_t kCsidlInternetCache = 32;
+constexpr int32_t kCsidlCommonAppData = 35;
+
+// A one-unit byte sequence laid out as a Bytes block.
+struct UnitBytes {
+  BytesHeader header;
+  uint8_t data[2];
+};
+const UnitBytes kNulUnit = {{1, 2}, {0, 0}};
+const struct {
+  BytesHeader header;
+  uint8_t data[1];
+} kZeroByte = {{1, 1}, {0}};
+
+Bytes WideSeparator() {
+  static const UnitBytes separator = {{1, 2},
+                                      {static_cast<uint8_t>(platform::kPathSeparator[0]), 0}};
+  return &separator.header;
+}
+
+uint8_t* Data(Bytes bytes) { return const_cast<uint8_t*>(BytesData(bytes)); }
+platform::WCHAR* Units(Bytes bytes) { return reinterpret_cast<platform::WCHAR*>(Data(bytes)); }
+
+Bytes Blank(int32_t length) { return CallLibrary(BlankBytes, {IntSlot(length)}); }
+
+Bytes CopyOf(const void* address, int32_t length) {
+  return CallLibrary(PointerToBytes, {PointerSlot(TAG_INT, address), IntSlot(length)});
+}
+
+// Byte sequence to text: its bytes up to the first zero byte.
+Text BytesToTextChecked(Bytes bytes) {
+  ArgSlot value = CallLibrary(
+      GetBytesData, {BytesSlot(BytesOrEmpty(bytes)), IntSlot(kTextTypeCode), OmittedSlot()});
+  if (value.tag != TAG_TEXT)
+    ReportRuntimeError(kErrorTypeMismatch, kRoutineBytesToTextChecked, kPositionTextTag);
+  return static_cast<Text>(SlotPointer(value));
+}
+
+// Text to byte sequence: the text's bytes, without the NUL.
+Bytes TextToBytes(Text text) { return CopyOf(text, static_cast<int32_t>(TextLength(text))); }
+
+// The text repeated n times; null when empty or n <= 0.
+Text RepeatText(Text text, int32_t n) {
+  uint32_t length = TextLength(text);
+  if (length == 0 || n <= 0) return nullptr;
+  char* block = static_cast<char*>(AllocZeroed(length * static_cast<uint32_t>(n) + 1));
+  for (int32_t i = 0; i < n; ++i) std::memcpy(block + i * length, text, length);
+  return block;
+}
+
+// The first min(n, length) bytes; null when empty or n <= 0.
+Text LeftText(Text text, int32_t n) {
+  uint32_t length = TextLength(text);
+  if (length == 0 || n <= 0) return nullptr;
+  uint32_t take = static_cast<uint32_t>(n) < length ? static_cast<uint32_t>(n) : length;
+  char* block = static_cast<char*>(AllocZeroed(take + 1));
+  std::memcpy(block, text, take);
+  return block;
+}
+
+// The folder of a csidl with exactly one trailing separator. It is built by
+// joining rather than written into the platform's buffer, so that a folder of
+// 259 units still fits.
+Bytes FolderOfCsidl(int32_t csidl) {
+  const platform::Api& os = platform::Os();
+  OwnedBytes buffer(Blank(kPathBufferUnits * 2));
+  if (os.SHGetSpecialFolderPathW(nullptr, Units(buffer.get()), csidl, platform::kFalse) == 0)
+    return nullptr;
+  int32_t n = os.lstrlenW(Units(buffer.get()));
+  if (n <= 0 || n >= kPathBufferUnits) return nullptr;
+  if (Units(buffer.get())[n - 1] == static_cast<platform::WCHAR>(platform::kPathSeparator[0]))
+    return CopyOf(Units(buffer.get()), 2 * n + 2);
+  OwnedBytes units(CopyOf(Units(buffer.get()), 2 * n));
+  return ConcatBytes({units.get(), WideSeparator(), &kNulUnit.header});
+}
+
+// The temporary-files folder as the platform gives it. One longer than the
+// 260-unit buffer is fetched again into a buffer of the size it needs.
+Bytes TempFolderWide() {
+  const platform::Api& os = platform::Os();
+  OwnedBytes buffer(Blank(kPathBufferUnits * 2));
+  platform::DWORD n = os.GetTempPathW(kPathBufferUnits, Units(buffer.get()));
+  if (n >= static_cast<platform::DWORD>(kPathBufferUnits) && n < 0x10000) {
+    platform::DWORD size = n;
+    buffer.Reset(Blank(static_cast<int32_t>(size) * 2));
+    n = os.GetTempPathW(size, Units(buffer.get()));
+    if (n >= size) n = 0;
+  }
+  if (n == 0 || n >= 0x10000) return nullptr;
+  return CopyOf(Units(buffer.get()), static_cast<int32_t>(2 * n + 2));
+}
+
+bool IsDirectoryWide(Bytes wide) {
+  platform::WCHAR* units = wide != nullptr ? Units(wide) : nullptr;
+  return platform::Os().PathIsDirectoryW(units) ==
+         static_cast<platform::BOOL>(platform::FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A copy of `wide` with exactly one NUL unit after its units.
+Bytes Terminated(Bytes wide) { return ConcatBytes({BytesOrEmpty(wide), &kNulUnit.header}); }
+
+}  // namespace
+
+Text TempFolderText() { return SpecialFolderText(kTempFolderKind); }
+
+Text SpecialFolderText(int32_t kind, Optional<int32_t> csidl) {
+  OwnedBytes wide(SpecialFolderWide(kind, csidl));
+  return WideToText(wide.get(), Given<int32_t>(platform::kCodePageGbk));
+}
+
+Bytes SpecialFolderWide(int32_t kind, Optional<int32_t> csidl) {
+  if (csidl.given) return FolderOfCsidl(csidl.value);
+  if (kind < 1 || kind > 13) kind = kDesktopKind;
+  if (kind == kTempFolderKind) return TempFolderWide();
+  if (kind == 12) return FolderOfCsidl(kCsidlInternetCache);
+  if (kind == 13) return FolderOfCsidl(kCsidlCommonAppData);
+  if (kind > 10)  // a choice outside the ten values
+    ReportRuntimeError(kErrorChoiceIndex, kRoutineSpecialFolderWide, kPositionCsidlChoice);
+  return FolderOfCsidl(kCsidlOfKind[kind - 1]);
+}
+
+Text WideToText(Bytes wide, Optional<int32_t> code_page) {
+  const platform::Api& os = platform::Os();
+  auto cp = static_cast<platform::UINT>(code_page.given ? code_page.value : 0);
+  OwnedBytes joined(Terminated(wide));
+  if (os.lstrlenW(Units(joined.get())) <= 0) return nullptr;
+  int size = os.WideCharToMultiByte(cp, 0, Units(joined.get()), -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return nullptr;
+  OwnedBytes converted(Blank(size));
+  char* bytes = reinterpret_cast<char*>(Data(converted.get()));
+  if (os.WideCharToMultiByte(cp, 0, Units(joined.get()), -1, bytes, size, nullptr, nullptr) <= 0)
+    return nullptr;
+  size_t m = crt::strlen(bytes);
+  OwnedBytes copy(CopyOf(bytes, static_cast<int32_t>(m)));
+  return BytesToTextChecked(copy.get());
+}
+
+Bytes TextToWide(Text path) {
+  const platform::Api& os = platform::Os();
+  OwnedBytes text_bytes(TextToBytes(path));
+  OwnedBytes bytes(ConcatBytes({BytesOrEmpty(text_bytes.get()), &kZeroByte.header}));
+  const char* source = reinterpret_cast<const char*>(BytesData(bytes.get()));
+  if (crt::strlen(source) == 0) return nullptr;
+  int k = os.MultiByteToWideChar(platform::kCodePageGbk, 0, source, -1, nullptr, 0);
+  if (k <= 0 || k > 0x3FFFFFFF) return nullptr;
+  OwnedBytes wide(Blank(2 * k));
+  if (os.MultiByteToWideChar(platform::kCodePageGbk, 0, source, -1, Units(wide.get()), k) <= 0)
+    return nullptr;
+  return wide.Take();
+}
+
+Text MakeTimestamp(Optional<DateTime> time, Optional<bool> seconds_only,
+                   Optional<bool> pad_seconds) {
+  DateTime t = time.given ? time.value : CallLibrary(CurrentTime, {});
+  platform::SYSTEMTIME parts{};
+  platform::Os().VariantTimeToSystemTime(t, &parts);  // parts stay 0 when it fails
+
+  OwnedText milliseconds(
+      CallLibrary(ToText, {ShortSlot(static_cast<int16_t>(parts.wMilliseconds))}));
+  OwnedText pad(RepeatText(
+      kPadText, kMillisecondsWidth - static_cast<int32_t>(TextLength(milliseconds.get()))));
+  milliseconds.Reset(ConcatTexts({pad.get(), milliseconds.get()}));
+
+  DateTime epoch = CallLibrary(ToDateTime, {TextSlot(kEpochText)});
+  double seconds =
+      CallLibrary(TimeInterval, {DateTimeSlot(t), DateTimeSlot(epoch), IntSlot(kUnitSeconds)});
+  OwnedText seconds_text(CallLibrary(ToText, {DoubleSlot(seconds)}));
+  auto length = static_cast<int32_t>(TextLength(seconds_text.get()));
+  if (pad_seconds.value && length < kSecondsWidth) {
+    pad.Reset(RepeatText(kPadText, kSecondsWidth - length));
+    seconds_text.Reset(ConcatTexts({pad.get(), seconds_text.get()}));
+  }
+  if (seconds_only.value) return LeftText(seconds_text.get(), kSecondsWidth);
+  return ConcatTexts({seconds_text.get(), milliseconds.get()});
+}
+
+bool DirectoryExists(Text path) {
+  OwnedBytes wide(TextToWide(path));
+  return IsDirectoryWide(wide.get());
+}
+
+bool CreateDirectoryPath(Text path) {
+  const platform::Api& os = platform::Os();
+  OwnedBytes wide(TextToWide(path));
+  int32_t length = BytesLength(wide.get());
+  const auto separator = static_cast<platform::WCHAR>(platform::kPathSeparator[0]);
+  if (length >= 8) {
+    auto* buffer = static_cast<platform::WCHAR*>(crt::malloc(static_cast<size_t>(length) + 2));
+    if (buffer != nullptr) {
+      crt::memset(buffer, 0, static_cast<size_t>(length));
+      const platform::WCHAR* units = Units(wide.get());
+      int separators = 0;
+      // Each folder is made when the separator after it (or the end) is reached;
+      // the part before the first separator (a drive, or the root) never is.
+      for (int32_t i = 0; i <= (length - 2) / 2; ++i) {
+        if (units[i] == 0) {
+          os.CreateDirectoryW(buffer, nullptr);
+          break;
+        }
+        if (units[i] == separator) {
+          if (separators > 0) os.CreateDirectoryW(buffer, nullptr);
+          ++separators;
+        }
+        buffer[i] = units[i];
+      }
+      crt::free(buffer);
+    }
+  }
+  return IsDirectoryWide(wide.get());
+}
+
+Bytes ConcatBytes(std::initializer_list<Bytes> parts) {
+  int64_t total = 0;
+  for (Bytes part : parts) total += BytesLength(part);
+  if (total <= 0 || total > INT32_MAX - 8) return nullptr;
+  auto* block = static_cast<BytesHeader*>(AllocZeroed(static_cast<uint32_t>(total) + 8));
+  block->dimensions = 1;
+  block->length = static_cast<int32_t>(total);
+  uint8_t* at = Data(block);
+  for (Bytes part : parts) {
+    int32_t n = BytesLength(part);
+    if (n > 0) std::memcpy(at, BytesData(part), static_cast<size_t>(n));
+    at += n > 0 ? n : 0;
+  }
+  return block;
+}
