@@ -2,6 +2,8 @@
 // locales, as Windows does it: GBK to UTF-16, each full-width or wide form to
 // its half-width form, and back to GBK. A half-width form that GBK lacks comes
 // back as the code page's default character "?".
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/posix/posix_backend.h"
@@ -91,23 +93,27 @@ int LCMapStringA(DWORD locale, DWORD flags, const char* source, int source_lengt
   if (source == nullptr || source_length == 0 || source_length < -1) return 0;
   if (destination_length < 0 || (destination_length > 0 && destination == nullptr)) return 0;
 
-  int units = MultiByteToWideChar(kCodePageGbk, 0, source, source_length, nullptr, 0);
+  // Each conversion is made once into a buffer of the largest size it can
+  // need: a GBK byte gives at most one UTF-16 unit, a unit at most two bytes.
+  size_t bytes = source_length == -1 ? std::strlen(source) + 1 : static_cast<size_t>(source_length);
+  if (bytes > INT32_MAX / 4) return 0;
+  std::vector<WCHAR> wide(bytes);
+  int units = MultiByteToWideChar(kCodePageGbk, 0, source, source_length, wide.data(),
+                                  static_cast<int>(bytes));
   if (units <= 0) return 0;
-  std::vector<WCHAR> wide(static_cast<size_t>(units));
-  if (MultiByteToWideChar(kCodePageGbk, 0, source, source_length, wide.data(), units) != units)
-    return 0;
 
   std::vector<WCHAR> half;
-  half.reserve(wide.size());
-  for (WCHAR c : wide) AppendHalfWidth(c, half);
+  half.reserve(static_cast<size_t>(units));
+  for (int i = 0; i < units; ++i) AppendHalfWidth(wide[static_cast<size_t>(i)], half);
 
-  int count = static_cast<int>(half.size());
+  std::vector<char> narrow(half.size() * 2);
   int needed =
-      WideCharToMultiByte(kCodePageGbk, 0, half.data(), count, nullptr, 0, nullptr, nullptr);
+      WideCharToMultiByte(kCodePageGbk, 0, half.data(), static_cast<int>(half.size()),
+                          narrow.data(), static_cast<int>(narrow.size()), nullptr, nullptr);
   if (needed <= 0 || destination_length == 0) return needed;
   if (needed > destination_length) return 0;
-  return WideCharToMultiByte(kCodePageGbk, 0, half.data(), count, destination, destination_length,
-                             nullptr, nullptr);
+  std::memcpy(destination, narrow.data(), static_cast<size_t>(needed));
+  return needed;
 }
 
 }  // namespace platform::posix
