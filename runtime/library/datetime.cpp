@@ -288,8 +288,11 @@ double TimeInterval(int32_t count, const ArgSlot* args) {
       YearMonth b = YearMonthOf(second);
       double quarters =
           static_cast<double>(12 * (a.year - b.year) + a.month - b.month) * kPerQuarter;
+      // A quarter begun counts whole, away from zero in both directions (a
+      // first date one month before the second is -1 quarter, not +1).
       double whole = std::trunc(quarters);
-      return quarters != whole ? whole + 1 : whole;
+      if (quarters == whole) return whole;
+      return quarters > 0 ? whole + 1 : whole - 1;
     }
     case 3: {
       YearMonth a = YearMonthOf(first);

@@ -154,13 +154,15 @@ TEST(TimeInterval, UnitsOfTheDifference) {
   EXPECT_EQ(Interval(Parse("2024-02-01"), Parse("2024-01-31"), 1), 0);
   EXPECT_EQ(Interval(Parse("2024-05-01"), Parse("2024-01-01"), 2), 2);
   EXPECT_EQ(Interval(Parse("2024-04-01"), Parse("2024-01-01"), 2), 1);
+  EXPECT_EQ(Interval(Parse("2024-01-01"), Parse("2024-02-01"), 2), -1);  // never the wrong sign
+  EXPECT_EQ(Interval(Parse("2024-01-01"), Parse("2024-05-01"), 2), -2);
   EXPECT_EQ(Interval(Parse("2025-03-01"), Parse("2024-01-01"), 1), 1);
   EXPECT_EQ(Interval(kJan15 + 0.5, kJan15, 6), 12);
   EXPECT_EQ(Interval(kJan15 + 0.5, kJan15, 7), 720);
-  // Swapping the arguments turns the sign of years, months and units 5-8.
+  // Swapping the arguments turns the sign of every unit but weeks.
   DateTime a = Parse("2025-03-01 06:30:00");
   DateTime b = Parse("2023-11-20 17:45:10");
-  for (int32_t unit : {1, 3, 5, 6, 7, 8}) EXPECT_EQ(Interval(a, b, unit), -Interval(b, a, unit));
+  for (int32_t unit : {1, 2, 3, 5, 6, 7, 8}) EXPECT_EQ(Interval(a, b, unit), -Interval(b, a, unit));
   for (int32_t unit : {0, 9, -1}) EXPECT_EQ(Interval(a, b, unit), 0);
 }
 
