@@ -1,17 +1,109 @@
-// Linux backend: files (filled in with the file work).
+// Linux backend: files, and closing every kind of handle.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/posix/handles.h"
 #include "platform/posix/posix_backend.h"
+#include "platform/posix/system_text.h"
 
 namespace platform::posix {
+namespace {
 
-HANDLE CreateFileA(const char*, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
-  return kInvalidHandle;
+constexpr DWORD kGenericWrite = 0x40000000;
+
+}  // namespace
+
+// Opens existing files only, which is all the program asks for. Sharing modes
+// have no counterpart: Linux does not lock files against other openers.
+HANDLE CreateFileA(const char* name, DWORD access, DWORD, void*, DWORD disposition, DWORD, HANDLE) {
+  if (name == nullptr || disposition != OPEN_EXISTING) return kInvalidHandle;
+  bool reads = (access & GENERIC_READ) != 0;
+  bool writes = (access & kGenericWrite) != 0;
+  int mode = reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
+  // O_NONBLOCK keeps a named pipe without a writer from blocking the open.
+  int fd = open(GbkToSystem(name).c_str(), mode | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return kInvalidHandle;
+  struct stat st {};
+  // Windows refuses to open a directory as a file.
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    close(fd);
+    return kInvalidHandle;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  HandleEntry entry;
+  entry.kind = HandleKind::kFile;
+  entry.fd = fd;
+  return NewHandle(std::move(entry));
 }
-DWORD GetFileSize(HANDLE, DWORD*) { return INVALID_FILE_SIZE; }
-BOOL ReadFile(HANDLE, void*, DWORD, DWORD* read, void*) {
+
+// Only regular files have a size; pipes and devices report failure, as on Windows.
+DWORD GetFileSize(HANDLE file, DWORD* size_high) {
+  if (size_high != nullptr) *size_high = 0;
+  int fd = HandleDescriptor(file);
+  struct stat st {};
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return INVALID_FILE_SIZE;
+  auto size = static_cast<uint64_t>(st.st_size);
+  if (size_high != nullptr) *size_high = static_cast<DWORD>(size >> 32);
+  return static_cast<DWORD>(size);
+}
+
+// Reads until `count` bytes or the end of a regular file; from a pipe or a
+// device, what one read delivers.
+BOOL ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read, void*) {
   if (read != nullptr) *read = 0;
-  return kFalse;
+  int fd = HandleDescriptor(file);
+  if (fd < 0 || (buffer == nullptr && count > 0)) return kFalse;
+  struct stat st {};
+  bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  char* at = static_cast<char*>(buffer);
+  DWORD done = 0;
+  while (done < count) {
+    ssize_t n = ::read(fd, at + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      if (read != nullptr) *read = done;
+      return kFalse;
+    }
+    done += static_cast<DWORD>(n);
+    if (n == 0 || !regular) break;
+  }
+  if (read != nullptr) *read = done;
+  return kTrue;
 }
-BOOL CloseHandle(HANDLE) { return kFalse; }
-BOOL PathFileExistsA(const char*) { return kFalse; }
+
+BOOL CloseHandle(HANDLE handle) {
+  HandleEntry* entry = FindHandle(handle);
+  if (entry == nullptr) return kFalse;
+  switch (entry->kind) {
+    case HandleKind::kStream:
+      // Like Windows, closing a standard handle closes the stream itself.
+      return close(entry->fd) == 0 ? kTrue : kFalse;
+    case HandleKind::kFile:
+      close(entry->fd);
+      break;
+    case HandleKind::kProcess:
+      // The program runs on by itself; its end is still collected later.
+      if (!entry->reaped && waitpid(entry->pid, nullptr, WNOHANG) == 0)
+        AdoptRunningChild(entry->pid);
+      break;
+    case HandleKind::kThread:
+    case HandleKind::kFree:
+      break;
+  }
+  ReleaseHandle(handle);
+  ReapAdoptedChildren();
+  return kTrue;
+}
+
+BOOL PathFileExistsA(const char* path) {
+  if (path == nullptr) return kFalse;
+  struct stat st {};
+  return stat(GbkToSystem(path).c_str(), &st) == 0 ? kTrue : kFalse;
+}
 
 }  // namespace platform::posix

@@ -1,0 +1,99 @@
+#include "platform/posix/handles.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <deque>
+#include <utility>
+#include <vector>
+
+namespace platform::posix {
+namespace {
+
+// Entries live in a deque so that references survive later registrations.
+// The program has one thread; nothing here is locked.
+struct Table {
+  std::deque<HandleEntry> entries;
+  std::vector<size_t> free_slots;
+  Table() {
+    for (int fd = 0; fd < 3; ++fd) {
+      HandleEntry stream;
+      stream.kind = HandleKind::kStream;
+      stream.fd = fd;
+      entries.push_back(std::move(stream));
+    }
+  }
+};
+
+Table& Handles() {
+  static Table table;
+  return table;
+}
+
+std::vector<pid_t>& Adopted() {
+  static std::vector<pid_t> pids;
+  return pids;
+}
+
+// Handle values are multiples of 4, as on Windows, and never null or -1.
+HANDLE ToHandle(size_t index) { return reinterpret_cast<HANDLE>((index + 1) * 4); }
+
+bool ToIndex(HANDLE handle, size_t* index) {
+  auto value = reinterpret_cast<uintptr_t>(handle);
+  if (value == 0 || value % 4 != 0) return false;
+  *index = value / 4 - 1;
+  return *index < Handles().entries.size();
+}
+
+}  // namespace
+
+HANDLE NewHandle(HandleEntry entry) {
+  Table& table = Handles();
+  if (!table.free_slots.empty()) {
+    size_t index = table.free_slots.back();
+    table.free_slots.pop_back();
+    table.entries[index] = std::move(entry);
+    return ToHandle(index);
+  }
+  table.entries.push_back(std::move(entry));
+  return ToHandle(table.entries.size() - 1);
+}
+
+HandleEntry* FindHandle(HANDLE handle) {
+  size_t index = 0;
+  if (!ToIndex(handle, &index)) return nullptr;
+  HandleEntry& entry = Handles().entries[index];
+  return entry.kind == HandleKind::kFree ? nullptr : &entry;
+}
+
+bool ReleaseHandle(HANDLE handle) {
+  size_t index = 0;
+  if (!ToIndex(handle, &index) || index < 3) return false;  // the streams stay registered
+  HandleEntry& entry = Handles().entries[index];
+  if (entry.kind == HandleKind::kFree) return false;
+  entry = HandleEntry{};
+  Handles().free_slots.push_back(index);
+  return true;
+}
+
+HANDLE StreamHandle(int fd) { return ToHandle(static_cast<size_t>(fd)); }
+
+int HandleDescriptor(HANDLE handle) {
+  HandleEntry* entry = FindHandle(handle);
+  if (entry == nullptr) return -1;
+  return entry->kind == HandleKind::kStream || entry->kind == HandleKind::kFile ? entry->fd : -1;
+}
+
+void AdoptRunningChild(pid_t pid) { Adopted().push_back(pid); }
+
+void ReapAdoptedChildren() {
+  std::vector<pid_t>& pids = Adopted();
+  std::erase_if(pids, [](pid_t pid) {
+    pid_t r = waitpid(pid, nullptr, WNOHANG);
+    return r == pid || (r < 0 && errno != EINTR);
+  });
+}
+
+}  // namespace platform::posix
