@@ -1,18 +1,166 @@
-// Linux backend: starting programs (filled in with the program work).
-#include <cstring>
+// Linux backend: starting programs and waiting for them.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/posix/command_line.h"
+#include "platform/posix/handles.h"
 #include "platform/posix/posix_backend.h"
+#include "platform/posix/system_text.h"
+
+extern char** environ;
 
 namespace platform::posix {
+namespace {
 
+constexpr DWORD kWaitObject0 = 0;
+constexpr DWORD kWaitTimeout = 0x102;
+constexpr DWORD kWaitFailed = 0xFFFFFFFF;
+
+// "name=value" strings of a Windows environment block (ends with an empty string).
+std::vector<std::string> EnvironmentBlock(const char* block) {
+  std::vector<std::string> out;
+  for (const char* p = block; *p != 0; p += std::strlen(p) + 1) out.push_back(GbkToSystem(p));
+  return out;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+  std::vector<char*> out;
+  for (std::string& s : strings) out.push_back(s.data());
+  out.push_back(nullptr);
+  return out;
+}
+
+// Marks the process ended once waitpid has collected it (or it is not our child).
+bool Collect(HandleEntry& process, int options) {
+  for (;;) {
+    pid_t r = waitpid(process.pid, nullptr, options);
+    if (r < 0 && errno == EINTR) continue;
+    if (r == 0) return false;
+    process.reaped = true;
+    return true;
+  }
+}
+
+// Everything a started program gets besides its arguments: /dev/null for its
+// standard streams, its own session, default signal handling and no blocked
+// signals.
+struct SpawnSetup {
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attributes;
+  bool ok = true;
+
+  explicit SpawnSetup(const char* directory) {
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    ok = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) == 0 &&
+         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0) == 0 &&
+         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0) == 0;
+    if (directory != nullptr)
+      ok = ok && posix_spawn_file_actions_addchdir_np(&actions, directory) == 0;
+    sigset_t none;
+    sigset_t defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (int sig : {SIGPIPE, SIGINT, SIGQUIT, SIGHUP, SIGTERM, SIGCHLD, SIGTTIN, SIGTTOU, SIGTSTP})
+      sigaddset(&defaults, sig);
+    ok = ok && posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
+         posix_spawnattr_setsigdefault(&attributes, &defaults) == 0 &&
+         posix_spawnattr_setflags(
+             &attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
+  }
+  ~SpawnSetup() {
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+};
+
+}  // namespace
+
+// A program started here has no start-up record to inherit: all fields are 0.
 void GetStartupInfoA(STARTUPINFOA* info) {
   std::memset(info, 0, sizeof *info);
   info->cb = sizeof *info;
 }
-BOOL CreateProcessA(const char*, char*, void*, void*, BOOL, DWORD, void*, const char*,
-                    STARTUPINFOA*, PROCESS_INFORMATION*) {
-  return kFalse;
+
+// The command line is split by the C runtime's rules and the program started
+// without a shell; a name without a slash is looked up in PATH. The start-up
+// record is not used: Linux programs have no first show state to give, and
+// their standard streams are always /dev/null, so that they write nothing into
+// our terminal; their own session lets them outlive it. Handle inheritance has
+// nothing to pass on, since every descriptor we open is close-on-exec.
+BOOL CreateProcessA(const char* application, char* command_line, void*, void*, BOOL, DWORD,
+                    void* environment, const char* directory, STARTUPINFOA*,
+                    PROCESS_INFORMATION* info) {
+  ReapAdoptedChildren();
+  std::string line = command_line != nullptr ? GbkToSystem(command_line) : std::string();
+  std::vector<std::string> args = SplitCommandLine(line.c_str());
+  std::string program =
+      application != nullptr ? GbkToSystem(application) : ProgramOfCommandLine(line.c_str());
+  if (program.empty()) return kFalse;
+  if (args.empty()) args.push_back(program);
+
+  std::vector<std::string> env_strings;
+  if (environment != nullptr) env_strings = EnvironmentBlock(static_cast<const char*>(environment));
+  std::vector<char*> argv = Pointers(args);
+  std::vector<char*> envp = Pointers(env_strings);
+  std::string work_dir = directory != nullptr ? GbkToSystem(directory) : std::string();
+
+  SpawnSetup setup(directory != nullptr ? work_dir.c_str() : nullptr);
+  if (!setup.ok) return kFalse;
+  pid_t pid = 0;
+  // The C library collects a child whose exec failed: no zombie is left.
+  bool search = application == nullptr && program.find('/') == std::string::npos;
+  int error = (search ? posix_spawnp : posix_spawn)(&pid, program.c_str(), &setup.actions,
+                                                    &setup.attributes, argv.data(),
+                                                    environment != nullptr ? envp.data() : environ);
+  if (error != 0) return kFalse;
+
+  HandleEntry process;
+  process.kind = HandleKind::kProcess;
+  process.pid = pid;
+  HandleEntry thread;
+  thread.kind = HandleKind::kThread;
+  if (info != nullptr) {
+    info->hProcess = NewHandle(std::move(process));
+    info->hThread = NewHandle(std::move(thread));
+    info->dwProcessId = static_cast<DWORD>(pid);
+    info->dwThreadId = static_cast<DWORD>(pid);
+  } else {
+    AdoptRunningChild(pid);
+  }
+  return kTrue;
 }
-DWORD WaitForSingleObject(HANDLE, DWORD) { return 0xFFFFFFFF; }
+
+// Process handles only; the object signals when the program has ended.
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  HandleEntry* entry = FindHandle(handle);
+  if (entry == nullptr || entry->kind != HandleKind::kProcess) return kWaitFailed;
+  if (entry->reaped) return kWaitObject0;
+  if (milliseconds == INFINITE) {
+    Collect(*entry, 0);
+    return kWaitObject0;
+  }
+  timespec start{};
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  for (;;) {
+    if (Collect(*entry, WNOHANG)) return kWaitObject0;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    int64_t elapsed = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+    if (elapsed >= milliseconds) return kWaitTimeout;
+    Sleep(static_cast<DWORD>(std::min<int64_t>(5, milliseconds - elapsed)));
+  }
+}
 
 }  // namespace platform::posix

@@ -1,0 +1,128 @@
+// Starting programs on Linux: no shell, PATH lookup, /dev/null streams, an
+// own session, and no zombie left behind.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "platform/platform.h"
+
+namespace {
+
+const char kOut[] = "posix_process_test.out";
+
+std::string Slurp(const char* name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool Start(std::string line, platform::PROCESS_INFORMATION* process) {
+  platform::STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  return platform::Os().CreateProcessA(nullptr, line.data(), nullptr, nullptr, platform::kTrue, 0,
+                                       nullptr, nullptr, &startup, process) != 0;
+}
+
+bool StartAndWait(const std::string& line) {
+  const platform::Api& os = platform::Os();
+  platform::PROCESS_INFORMATION process{};
+  if (!Start(line, &process)) return false;
+  os.WaitForSingleObject(process.hProcess, platform::INFINITE);
+  os.CloseHandle(process.hProcess);
+  os.CloseHandle(process.hThread);
+  return true;
+}
+
+// Runs `body` in a child process of its own (so that it has no other
+// children) and tells whether it returned true.
+template <typename Body>
+bool InFreshProcess(Body body) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(body() ? 0 : 1);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool NoChildrenLeft() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
+
+TEST(PosixStartProgram, StreamsAreDevNullAndTheProgramLeadsItsOwnSession) {
+  std::remove(kOut);
+  // "sh" has no slash: it is found through PATH.
+  ASSERT_TRUE(StartAndWait(std::string("sh -c \"echo $(readlink /proc/$$/fd/0 /proc/$$/fd/1 "
+                                       "/proc/$$/fd/2) $$ $(cut -d' ' -f6 /proc/$$/stat) > ") +
+                           kOut + "\""));
+  std::istringstream lines(Slurp(kOut));
+  std::string in, out, err, pid, session;
+  lines >> in >> out >> err >> pid >> session;
+  EXPECT_EQ(in, "/dev/null");
+  EXPECT_EQ(out, "/dev/null");
+  EXPECT_EQ(err, "/dev/null");
+  EXPECT_FALSE(pid.empty());
+  EXPECT_EQ(session, pid);
+}
+
+TEST(PosixStartProgram, ArgumentsReachTheProgramWithoutAShellAndInUtf8) {
+  std::remove(kOut);
+  ASSERT_TRUE(StartAndWait(std::string("\"") + ZV_ARGS_RECORDER + "\" " + kOut +
+                           " $HOME a;b * `x` \xD6\xD0\xCE\xC4"));
+  EXPECT_EQ(Slurp(kOut), std::string(ZV_ARGS_RECORDER) +
+                             std::string("\0$HOME\0a;b\0*\0`x`\0\xE4\xB8\xAD\xE6\x96\x87\0", 24));
+}
+
+TEST(PosixStartProgram, AFileThatCannotRunGivesFalseAndNoZombie) {
+  const char* script = "posix_process_test_script";
+  std::remove(kOut);
+  {
+    std::ofstream out(script);
+    out << "touch " << kOut << "\n";  // no "#!" line: only a shell would run it
+  }
+  chmod(script, 0755);
+  EXPECT_TRUE(InFreshProcess([&] {
+    return !StartAndWait("zv_no_such_program_anywhere") &&
+           !StartAndWait("./zv_no_such_program_here") &&
+           !StartAndWait(std::string("./") + script) && !StartAndWait("/etc/passwd") &&
+           NoChildrenLeft();
+  }));
+  EXPECT_NE(access(kOut, F_OK), 0);
+}
+
+TEST(PosixStartProgram, AProgramLeftRunningIsCollectedOnceItEnds) {
+  EXPECT_TRUE(InFreshProcess([] {
+    const platform::Api& os = platform::Os();
+    platform::PROCESS_INFORMATION process{};
+    if (!Start("sleep 0.2", &process)) return false;
+    if (os.WaitForSingleObject(process.hProcess, 20) != 0x102) return false;  // time-out
+    os.CloseHandle(process.hProcess);
+    os.CloseHandle(process.hThread);
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    StartAndWait("zv_no_such_program_anywhere");  // any start collects ended programs
+    return NoChildrenLeft();
+  }));
+}
+
+TEST(PosixHandles, ClosingTwiceOrAnUnknownHandleFails) {
+  const platform::Api& os = platform::Os();
+  platform::PROCESS_INFORMATION process{};
+  ASSERT_TRUE(Start("true", &process));
+  EXPECT_EQ(os.WaitForSingleObject(process.hProcess, platform::INFINITE), 0u);
+  EXPECT_EQ(os.WaitForSingleObject(process.hProcess, 0), 0u);  // still signalled
+  EXPECT_EQ(os.WaitForSingleObject(process.hThread, 0), 0xFFFFFFFFu);
+  EXPECT_NE(os.CloseHandle(process.hProcess), 0);
+  EXPECT_NE(os.CloseHandle(process.hThread), 0);
+  EXPECT_EQ(os.CloseHandle(process.hProcess), 0);
+  EXPECT_EQ(os.CloseHandle(reinterpret_cast<platform::HANDLE>(uintptr_t{4} * 100000)), 0);
+  EXPECT_EQ(os.CloseHandle(nullptr), 0);
+}
+
+}  // namespace
