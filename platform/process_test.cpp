@@ -1,5 +1,5 @@
-// Starting programs: how a command line reaches the started program as
-// arguments, waiting for it, and failing to start one.
+// Starting programs: the arguments a command line gives the started program,
+// waiting for it, and failing to start one.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,116 +14,83 @@
 
 namespace {
 
+using Args = std::vector<std::string>;
 const char kRecord[] = "process_test_args.bin";
+const std::string kRecorder = std::string("\"") + ZV_ARGS_RECORDER + "\"";
 
-std::vector<std::string> ReadRecord(const char* name) {
-  std::ifstream in(name, std::ios::binary);
+// What the recorder wrote: its argv[0], then the arguments after the file name.
+Args Recorded() {
+  std::ifstream in(kRecord, std::ios::binary);
   std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<std::string> args;
-  size_t start = 0;
-  for (size_t i = 0; i < all.size(); ++i) {
-    if (all[i] != 0) continue;
-    args.push_back(all.substr(start, i - start));
-    start = i + 1;
-  }
+  Args args;
+  for (size_t start = 0, nul; (nul = all.find('\0', start)) != std::string::npos; start = nul + 1)
+    args.push_back(all.substr(start, nul - start));
   return args;
 }
 
-// Starts `command_line` and waits for it; true when it was started.
-bool StartAndWait(std::string command_line) {
+// Starts `line`, waiting for the program when `wait`; false when it did not start.
+bool Start(std::string line, bool wait = true) {
   const platform::Api& os = platform::Os();
+  std::remove(kRecord);
   platform::STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  os.GetStartupInfoA(&startup);
-  startup.dwFlags = platform::STARTF_USESHOWWINDOW;
-  startup.wShowWindow = platform::SW_HIDE;
   platform::PROCESS_INFORMATION process{};
-  if (os.CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, platform::kTrue, 0, nullptr,
+  if (os.CreateProcessA(nullptr, line.data(), nullptr, nullptr, platform::kTrue, 0, nullptr,
                         nullptr, &startup, &process) == 0)
     return false;
-  EXPECT_EQ(os.WaitForSingleObject(process.hProcess, platform::INFINITE), 0u);
+  EXPECT_EQ(os.WaitForSingleObject(process.hProcess, wait ? platform::INFINITE : 0),
+            wait ? 0u : 0x102u);  // 0x102: timed out, still running
   EXPECT_NE(os.CloseHandle(process.hProcess), 0);
   EXPECT_NE(os.CloseHandle(process.hThread), 0);
   return true;
 }
 
-// The arguments the recorder received for `tail`, after its own file name.
-std::vector<std::string> ArgumentsOf(const std::string& tail) {
-  std::remove(kRecord);
-  std::string line = std::string("\"") + ZV_ARGS_RECORDER + "\" " + kRecord + " " + tail;
-  if (!StartAndWait(line)) return {"<not started>"};
-  std::vector<std::string> args = ReadRecord(kRecord);
-  if (!args.empty()) args.erase(args.begin());  // the program name
+Args ArgumentsOf(const std::string& tail) {
+  if (!Start(kRecorder + " " + kRecord + " " + tail)) return {"<not started>"};
+  Args args = Recorded();
+  if (!args.empty()) args.erase(args.begin());
   return args;
 }
 
-using Args = std::vector<std::string>;
-
-TEST(CommandLine, BlanksSeparateArgumentsOutsideQuotes) {
-  EXPECT_EQ(ArgumentsOf("a b\tc"), (Args{"a", "b", "c"}));
-  EXPECT_EQ(ArgumentsOf("  a   b  "), (Args{"a", "b"}));
-  EXPECT_EQ(ArgumentsOf("\"a b\"\t\"c\td\""), (Args{"a b", "c\td"}));
-  EXPECT_EQ(ArgumentsOf("x\"a b\"y z"), (Args{"xa by", "z"}));
-}
-
-TEST(CommandLine, EmptyAndUnclosedQuotes) {
-  EXPECT_EQ(ArgumentsOf("\"\" a"), (Args{"", "a"}));
-  EXPECT_EQ(ArgumentsOf("a \"b c"), (Args{"a", "b c"}));
-  EXPECT_EQ(ArgumentsOf("a\"\"b"), (Args{"ab"}));
-}
-
-TEST(CommandLine, BackslashesCountOnlyBeforeAQuote) {
-  EXPECT_EQ(ArgumentsOf("a\\\\b d\"e f\"g h"), (Args{"a\\\\b", "de fg", "h"}));
-  EXPECT_EQ(ArgumentsOf("a\\\\\\\"b c d"), (Args{"a\\\"b", "c", "d"}));
-  EXPECT_EQ(ArgumentsOf("a\\\\\\\\\"b c\" d e"), (Args{"a\\\\b c", "d", "e"}));
-  EXPECT_EQ(ArgumentsOf("\\\" x\\"), (Args{"\"", "x\\"}));
-  EXPECT_EQ(ArgumentsOf("C:\\dir\\ \"C:\\My Dir\\\\\""), (Args{"C:\\dir\\", "C:\\My Dir\\"}));
-}
-
-TEST(CommandLine, TwoQuotesInsideQuotesGiveOneQuote) {
-  EXPECT_EQ(ArgumentsOf("a\"b\"\" c d"), (Args{"ab\" c d"}));
-  EXPECT_EQ(ArgumentsOf("\"a\"\"b\" c"), (Args{"a\"b", "c"}));
+TEST(CommandLine, SplitLikeTheCRuntime) {
+  const std::pair<const char*, Args> cases[] = {
+      {"a b\tc", {"a", "b", "c"}},
+      {"  a   b  ", {"a", "b"}},
+      {"\"a b\"\t\"c\td\" x\"a b\"y", {"a b", "c\td", "xa by"}},
+      {"\"\" a \"b c", {"", "a", "b c"}},  // empty, and an unclosed quote
+      {"a\"\"b", {"ab"}},
+      {"a\\\\b d\"e f\"g h", {"a\\\\b", "de fg", "h"}},
+      {"a\\\\\\\"b c", {"a\\\"b", "c"}},
+      {"a\\\\\\\\\"b c\" d", {"a\\\\b c", "d"}},
+      {"\\\" x\\ \"C:\\My Dir\\\\\"", {"\"", "x\\", "C:\\My Dir\\"}},
+      {"a\"b\"\" c d", {"ab\" c d"}},  // two quotes inside quotes: one literal quote
+      {"\"a\"\"b\" c", {"a\"b", "c"}},
+  };
+  for (const auto& [tail, expected] : cases) EXPECT_EQ(ArgumentsOf(tail), expected) << tail;
 }
 
 TEST(CommandLine, TheProgramNameRunsToTheFirstBlankOutsideQuotes) {
-  std::remove(kRecord);
-  ASSERT_TRUE(StartAndWait(std::string("\"") + ZV_ARGS_RECORDER + "\" " + kRecord));
-  EXPECT_EQ(ReadRecord(kRecord), (Args{ZV_ARGS_RECORDER}));
-  // The program started is the quoted one; the name the program sees runs on
-  // to the next blank.
-  std::remove(kRecord);
-  ASSERT_TRUE(StartAndWait(std::string("\"") + ZV_ARGS_RECORDER + "\"x\"y z\" " + kRecord));
-  EXPECT_EQ(ReadRecord(kRecord), (Args{std::string(ZV_ARGS_RECORDER) + "xy z"}));
+  ASSERT_TRUE(Start(kRecorder + " " + kRecord));
+  EXPECT_EQ(Recorded(), (Args{ZV_ARGS_RECORDER}));
+  // The program started is the quoted one; the name it is given runs on.
+  ASSERT_TRUE(Start(kRecorder + "x\"y z\" " + kRecord));
+  EXPECT_EQ(Recorded(), (Args{std::string(ZV_ARGS_RECORDER) + "xy z"}));
 }
 
 TEST(StartProgram, ANameThatIsNoProgramIsNotStarted) {
-  EXPECT_FALSE(StartAndWait("zv_no_such_program_here --flag"));
-  EXPECT_FALSE(StartAndWait("\"./zv missing dir/zv_no_such_program\""));
-  EXPECT_FALSE(StartAndWait(""));
+  EXPECT_FALSE(Start("zv_no_such_program_here --flag"));
+  EXPECT_FALSE(Start("\"./zv missing dir/zv_no_such_program\""));
+  EXPECT_FALSE(Start(""));
 }
 
-TEST(StartProgram, WaitingReturnsOnlyAfterTheProgramEnded) {
+TEST(StartProgram, WaitingEndsWithTheProgramAndWithoutWaitingItRunsOn) {
   // The recorder sleeps a second before it writes its record.
   EXPECT_EQ(ArgumentsOf("sleep"), (Args{"sleep"}));
-}
-
-TEST(StartProgram, WithoutWaitingTheProgramRunsOn) {
-  const platform::Api& os = platform::Os();
-  std::remove(kRecord);
-  std::string line = std::string("\"") + ZV_ARGS_RECORDER + "\" " + kRecord + " sleep";
-  platform::STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  platform::PROCESS_INFORMATION process{};
-  ASSERT_NE(os.CreateProcessA(nullptr, line.data(), nullptr, nullptr, platform::kTrue, 0, nullptr,
-                              nullptr, &startup, &process),
-            0);
-  EXPECT_NE(os.WaitForSingleObject(process.hProcess, 0), 0u);  // still sleeping
-  EXPECT_NE(os.CloseHandle(process.hProcess), 0);
-  EXPECT_NE(os.CloseHandle(process.hThread), 0);
+  ASSERT_TRUE(Start(kRecorder + " " + kRecord + " sleep", false));
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (ReadRecord(kRecord).empty() && std::chrono::steady_clock::now() < deadline)
+  while (Recorded().empty() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(ReadRecord(kRecord).size(), 2u);
+  EXPECT_EQ(Recorded().size(), 2u);
 }
 
 }  // namespace

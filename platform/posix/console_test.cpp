@@ -1,5 +1,6 @@
 // The Linux console: a driver program runs the console operations on a
-// pseudo-terminal (or with redirected streams) and prints their results.
+// pseudo-terminal, or with redirected streams, and prints their results as
+// "<<HEX>>".
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -11,7 +12,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,275 +19,167 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using Args = std::vector<std::string>;
 
-[[noreturn]] void ExecDriver(const std::vector<std::string>& args) {
+struct Session {
+  std::string seen;  // everything the driver wrote
+  int status = -1;
+  termios after{};  // terminal settings after the driver ended
+  double seconds = 0;
+  std::string Result(size_t n = 0) const {  // the n-th "<<...>>", from 0
+    size_t at = 0;
+    for (size_t i = 0, from = 0; i <= n; ++i, from = at + 2)
+      if ((at = seen.find("<<", from)) == std::string::npos) return "<none>";
+    return seen.substr(at + 2, seen.find(">>", at) - at - 2);
+  }
+};
+
+[[noreturn]] void ExecDriver(const Args& args) {
   setenv("LC_ALL", "C.UTF-8", 1);
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(ZV_CONSOLE_DRIVER));
+  std::vector<char*> argv{const_cast<char*>(ZV_CONSOLE_DRIVER)};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   execv(ZV_CONSOLE_DRIVER, argv.data());
   _exit(127);
 }
 
-// Reads from `fd` into `seen` until `marker` has appeared (or, for an empty
-// marker, until the end of output), for at most ten seconds.
+// Reads until `marker` appears, or to the end when it is empty; 10 s at most.
 bool ReadUntil(int fd, std::string& seen, const std::string& marker) {
   auto deadline = Clock::now() + std::chrono::seconds(10);
   while (marker.empty() || seen.find(marker) == std::string::npos) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return false;
     pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
     char buffer[4096];
     ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n <= 0) return marker.empty();  // EIO on the master: the terminal was closed
+    if (n <= 0) return marker.empty();
     seen.append(buffer, static_cast<size_t>(n));
   }
   return true;
 }
 
-int Finish(pid_t pid) {
+int Reap(pid_t pid) {
   int status = 0;
-  for (int i = 0; i < 1000 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+  for (int i = 0; i < 500 && waitpid(pid, &status, WNOHANG) == 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  if (waitpid(pid, &status, WNOHANG) == 0) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-  }
+  if (kill(pid, SIGKILL) == 0) waitpid(pid, &status, 0);
   return status;
 }
 
-// The driver on a pseudo-terminal of its own.
-class Terminal {
- public:
-  explicit Terminal(const std::vector<std::string>& args) {
-    pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
-    if (pid_ == 0) ExecDriver(args);
-  }
-  ~Terminal() {
-    if (pid_ > 0) Finish(pid_);
-    if (master_ >= 0) close(master_);
-  }
-  Terminal(const Terminal&) = delete;
-  Terminal& operator=(const Terminal&) = delete;
-
-  bool Started() const { return pid_ > 0; }
-  bool WaitFor(const std::string& marker) { return ReadUntil(master_, seen_, marker); }
-  void Type(const std::string& keys) {
-    ssize_t n = write(master_, keys.data(), keys.size());
-    EXPECT_EQ(n, static_cast<ssize_t>(keys.size()));
-  }
-  // Waits until the program has switched the terminal out of line mode.
-  bool WaitForRawMode() {
-    auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < deadline) {
-      termios t{};
-      if (tcgetattr(master_, &t) == 0 && (t.c_lflag & ICANON) == 0) return true;
+// Runs the driver on a terminal of its own; once it shows READY (and, with
+// `raw`, has left line mode), types `keys`.
+Session OnTerminal(const Args& args, const std::string& keys = "", bool raw = false) {
+  Session s;
+  int master = -1;
+  pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+  if (pid == 0) ExecDriver(args);
+  if (!keys.empty() && ReadUntil(master, s.seen, "READY")) {
+    for (int i = 0;
+         raw && i < 10000 && tcgetattr(master, &s.after) == 0 && (s.after.c_lflag & ICANON) != 0;
+         ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return false;
+    EXPECT_EQ(write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
   }
-  termios Settings() const {
-    termios t{};
-    tcgetattr(master_, &t);
-    return t;
-  }
-  // Everything shown up to the end, and how the driver ended.
-  int End() {
-    ReadUntil(master_, seen_, "");
-    int status = Finish(pid_);
-    pid_ = -1;
-    return status;
-  }
-  const std::string& Seen() const { return seen_; }
+  ReadUntil(master, s.seen, "");
+  s.status = Reap(pid);
+  tcgetattr(master, &s.after);
+  close(master);
+  return s;
+}
 
- private:
-  int master_ = -1;
-  pid_t pid_ = -1;
-  std::string seen_;
-};
-
-// The driver with standard input from `input_file` (null: /dev/null) and
-// standard output into a pipe, without a controlling terminal.
-struct Redirected {
-  std::string output;
-  int status = -1;
-  double seconds = 0;
-};
-Redirected RunRedirected(const std::vector<std::string>& args, const char* input_file,
-                         bool close_reader = false) {
-  Redirected result;
+// Runs the driver without a terminal: input from `input` (a file name or
+// /dev/null), output into a pipe that the test reads or, with `hang_up`,
+// closes at once.
+Session Redirected(const Args& args, const char* input = "/dev/null", bool hang_up = false) {
+  Session s;
   int fds[2];
-  if (pipe(fds) != 0) return result;
+  if (pipe(fds) != 0) return s;
   auto start = Clock::now();
   pid_t pid = fork();
   if (pid == 0) {
     setsid();
-    int in = open(input_file != nullptr ? input_file : "/dev/null", O_RDONLY);
-    dup2(in, 0);
+    dup2(open(input, O_RDONLY), 0);
     dup2(fds[1], 1);
-    close(fds[0]);
     ExecDriver(args);
   }
   close(fds[1]);
-  if (close_reader)
-    close(fds[0]);
-  else
-    ReadUntil(fds[0], result.output, "");
-  result.status = Finish(pid);
-  result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  if (!close_reader) close(fds[0]);
-  return result;
-}
-
-std::string Hex(const std::string& bytes) {
-  std::string out;
-  char two[3];
-  for (unsigned char c : bytes) {
-    snprintf(two, sizeof two, "%02X", c);
-    out += two;
-  }
-  return out;
-}
-
-// Result of an echo read of `typed`, and what the terminal showed before it.
-std::string EchoRead(const std::string& typed, std::string* shown = nullptr,
-                     const std::vector<std::string>& args = {"read"}) {
-  Terminal t(args);
-  if (!t.Started() || !t.WaitFor("READY")) return "<no driver>";
-  t.Type(typed);
-  if (!t.WaitFor(">>")) return "<no result>";
-  std::string seen = t.Seen();
-  size_t open = seen.find("<<");
-  if (shown != nullptr) *shown = seen.substr(0, open);
-  return seen.substr(open + 2, seen.find(">>", open) - open - 2);
+  if (hang_up) close(fds[0]);
+  if (!hang_up) ReadUntil(fds[0], s.seen, "");
+  s.status = Reap(pid);
+  if (!hang_up) close(fds[0]);
+  s.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return s;
 }
 
 TEST(ConsoleLineInput, TheTerminalEditsAndEchoesAndTheLineComesBackInGbk) {
-  std::string shown;
-  EXPECT_EQ(EchoRead("12\r", &shown), "3132");
-  EXPECT_NE(shown.find("12"), std::string::npos);  // echoed by the terminal
-  EXPECT_EQ(EchoRead("13\x7f"
-                     "2\r"),
-            "3132");                          // erased with the terminal's own editing
-  EXPECT_EQ(EchoRead("  7 \r"), "20203720");  // nothing trimmed
-  EXPECT_EQ(EchoRead("\xE4\xB8\xAD\xE6\x96\x87\r"), "D6D0CEC4");  // UTF-8 typed, GBK read
-  EXPECT_EQ(EchoRead("a\xF0\x9F\x98\x80"
-                     "b\r"),
-            "613F62");            // not in GBK: the default "?"
-  EXPECT_EQ(EchoRead("\r"), "");  // an empty line is the empty text
-  EXPECT_EQ(EchoRead("5\r", nullptr, {"read", "omitted"}), "35");
+  Session echo = OnTerminal({"read"}, "12\r");
+  EXPECT_EQ(echo.Result(), "3132");
+  EXPECT_NE(echo.seen.find("12\r\n<<"), std::string::npos);  // the terminal's echo
+  EXPECT_EQ(OnTerminal({"read"},
+                       "13\x7f"
+                       "2\r")
+                .Result(),
+            "3132");
+  EXPECT_EQ(OnTerminal({"read"}, "  7 \r").Result(), "20203720");
+  EXPECT_EQ(OnTerminal({"read"}, "\xE4\xB8\xAD\xF0\x9F\x98\x80\r").Result(), "D6D03F");
+  EXPECT_EQ(OnTerminal({"read"}, "\r").Result(), "");
+  EXPECT_EQ(OnTerminal({"read", "omitted"}, "5\r").Result(), "35");
 }
 
 TEST(ConsoleLineInput, ALineLongerThanTheBufferComesInPieces) {
-  Terminal t({"read-twice"});
-  ASSERT_TRUE(t.Started());
-  ASSERT_TRUE(t.WaitFor("READY"));
-  t.Type(std::string(2500, 'a') + "\r");
-  t.End();
-  const std::string& seen = t.Seen();
-  size_t first = seen.find("<<");
-  ASSERT_NE(first, std::string::npos);
-  size_t second = seen.find("<<", first + 2);
-  ASSERT_NE(second, std::string::npos);
-  std::string piece1 = seen.substr(first + 2, seen.find(">>", first) - first - 2);
-  std::string piece2 = seen.substr(second + 2, seen.find(">>", second) - second - 2);
-  EXPECT_EQ(piece1.size(), 2 * 2048u);
-  EXPECT_EQ(piece2.size(), 2 * 452u);
+  Session s = OnTerminal({"read-twice"}, std::string(2500, 'a') + "\r");
+  EXPECT_EQ(s.Result(0).size(), 2 * 2048u);  // hex digits
+  EXPECT_EQ(s.Result(1).size(), 2 * 452u);
 }
 
 TEST(ConsoleLineInput, InputThatIsNoTerminalGivesTheEmptyTextAtOnce) {
   char name[] = "/tmp/zv_console_input_XXXXXX";
   int fd = mkstemp(name);
-  ASSERT_GE(fd, 0);
   ASSERT_EQ(write(fd, "12\n", 3), 3);
   close(fd);
-  Redirected r = RunRedirected({"read"}, name);
+  Session s = Redirected({"read"}, name);
   unlink(name);
-  EXPECT_EQ(r.output, "READY\n<<>>\n");
-  EXPECT_LT(r.seconds, 5.0);
-  EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 0);
+  EXPECT_EQ(s.seen, "READY\n<<>>\n");
+  EXPECT_LT(s.seconds, 5.0);
 }
 
-// Keys read without echo, and the terminal's settings afterwards.
-struct KeyRead {
-  std::string result;
-  std::string shown;
-  termios after{};
-};
-KeyRead ReadKeys(const std::string& keys) {
-  KeyRead out;
-  Terminal t({"keys"});
-  if (!t.Started() || !t.WaitFor("READY") || !t.WaitForRawMode()) return out;
-  t.Type(keys);
-  if (!t.WaitFor(">>")) return out;
-  const std::string& seen = t.Seen();
-  size_t ready = seen.find("READY") + 5;
-  size_t open = seen.find("<<");
-  out.shown = seen.substr(ready, open - ready);
-  out.result = seen.substr(open + 2, seen.find(">>", open) - open - 2);
-  t.End();
-  out.after = t.Settings();
-  return out;
-}
-
-TEST(ConsoleKeyInput, KeysAreReadRawWithoutEchoUpToEnter) {
-  KeyRead keys = ReadKeys("x\x7fy\x03\r");
-  EXPECT_EQ(keys.result, "78087903");  // backspace is 8, Ctrl-C a key like any other
-  EXPECT_EQ(keys.shown.find_first_of("xy"), std::string::npos);
-  EXPECT_NE(keys.after.c_lflag & ICANON, 0u);  // line mode and echo are back
-  EXPECT_NE(keys.after.c_lflag & ECHO, 0u);
-  EXPECT_NE(keys.after.c_iflag & ICRNL, 0u);
-
-  EXPECT_EQ(ReadKeys("\r").result, "");
-  EXPECT_EQ(ReadKeys("\xE4\xB8\xAD"
-                     "a\r")
-                .result,
+TEST(ConsoleKeyInput, KeysAreReadRawWithoutEchoUpToEnterAndLineModeComesBack) {
+  Session s = OnTerminal({"keys"}, "x\x7fy\x03\r", true);
+  EXPECT_EQ(s.Result(), "78087903");  // backspace is 8, Ctrl-C a key like any other
+  EXPECT_EQ(s.seen.find_first_of("xy"), std::string::npos);
+  EXPECT_EQ(s.after.c_lflag & (ICANON | ECHO), tcflag_t{ICANON | ECHO});
+  EXPECT_NE(s.after.c_iflag & ICRNL, 0u);
+  EXPECT_EQ(OnTerminal({"keys"}, "\r", true).Result(), "");
+  EXPECT_EQ(OnTerminal({"keys"},
+                       "\xE4\xB8\xAD"
+                       "a\r",
+                       true)
+                .Result(),
             "D6D061");
+  Session no_terminal = Redirected({"keys"});
+  EXPECT_EQ(no_terminal.seen, "READY\n<<>>\n");
+  EXPECT_LT(no_terminal.seconds, 5.0);
 }
 
-TEST(ConsoleKeyInput, WithoutATerminalTheReadEndsAtOnce) {
-  Redirected r = RunRedirected({"keys"}, nullptr);
-  EXPECT_EQ(r.output, "READY\n<<>>\n");
-  EXPECT_LT(r.seconds, 5.0);
-}
-
-std::string Utf8Text() { return std::string(1023, 'a') + "\xE4\xB8\xAD\xE6\x96\x87"; }
-
-TEST(ConsoleOutput, ACharacterCutBetweenWritesReachesTheTerminalWhole) {
-  for (const char* direction : {"0", "2"}) {
-    Terminal t({"write", direction});
-    ASSERT_TRUE(t.Started());
-    t.End();
-    EXPECT_EQ(t.Seen(), Utf8Text()) << "direction " << direction;
-  }
-}
-
-TEST(ConsoleOutput, FilesAndPipesGetTheBytesUnchanged) {
-  Redirected r = RunRedirected({"write", "0"}, nullptr);
-  EXPECT_EQ(Hex(r.output), Hex(std::string(1023, 'a') + "\xD6\xD0\xCE\xC4"));
-}
-
-TEST(ConsoleOutput, AReaderThatWentAwayDoesNotKillTheProgram) {
-  Redirected r = RunRedirected({"write", "0"}, nullptr, true);
-  EXPECT_TRUE(WIFEXITED(r.status)) << "signal " << WTERMSIG(r.status);
+TEST(ConsoleOutput, TerminalsGetWholeCharactersAndPipesTheBytes) {
+  // The driver writes 1023 "a" and two GBK characters, the first cut by the
+  // 1024-byte chunk.
+  EXPECT_EQ(OnTerminal({"write", "0"}).seen, std::string(1023, 'a') + "\xE4\xB8\xAD\xE6\x96\x87");
+  EXPECT_EQ(OnTerminal({"write", "2"}).seen, std::string(1023, 'a') + "\xE4\xB8\xAD\xE6\x96\x87");
+  EXPECT_EQ(Redirected({"write", "0"}).seen, std::string(1023, 'a') + "\xD6\xD0\xCE\xC4");
+  Session hung_up = Redirected({"write", "0"}, "/dev/null", true);
+  EXPECT_TRUE(WIFEXITED(hung_up.status));  // not killed by SIGPIPE
 }
 
 TEST(ConsoleColours, AttributesBecomeSgrSequencesOnATerminalOnly) {
-  Terminal t({"colour", "10", "12", "7", "0x9E", "0x1C", "0x70"});
-  ASSERT_TRUE(t.Started());
-  t.End();
-  EXPECT_EQ(t.Seen(),
+  EXPECT_EQ(OnTerminal({"colour", "10", "12", "7", "0x9E", "0x1C", "0x70"}).seen,
             "\x1b[92;49m<<1>>"    // bright green on the default background
             "\x1b[91;49m<<1>>"    // bright red
             "\x1b[39;49m<<1>>"    // grey on black: the terminal's defaults
             "\x1b[93;104m<<1>>"   // bright yellow on bright blue
             "\x1b[91;44m<<1>>"    // bright red on blue
             "\x1b[30;47m<<1>>");  // black on grey
-
-  Redirected r = RunRedirected({"colour", "10"}, nullptr);
-  EXPECT_EQ(r.output, "<<0>>");
+  EXPECT_EQ(Redirected({"colour", "10"}).seen, "<<0>>");
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
-// Linux files: names in GBK, pipes and very large files.
+// Linux files: names in GBK, named pipes and very large files.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 
 #include "platform/platform.h"
@@ -13,51 +12,34 @@
 namespace {
 
 platform::HANDLE Open(const char* name) {
-  return platform::Os().CreateFileA(
-      name, platform::GENERIC_READ, platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE, nullptr,
-      platform::OPEN_EXISTING, platform::FILE_ATTRIBUTE_ARCHIVE, nullptr);
+  return platform::Os().CreateFileA(name, platform::GENERIC_READ, 0, nullptr,
+                                    platform::OPEN_EXISTING, 0, nullptr);
 }
 
-TEST(PosixFiles, GbkNamesAreTheUtf8NamesOnDisk) {
+TEST(PosixFiles, GbkNamesAreUtf8OnDiskAndPipesOpenAtOnceWithoutASize) {
   const platform::Api& os = platform::Os();
-  const char* on_disk = "posix_files_\xE4\xB8\xAD.txt";
-  std::fclose(std::fopen(on_disk, "w"));
-  EXPECT_NE(os.PathFileExistsA("posix_files_\xD6\xD0.txt"), 0);
-  platform::HANDLE file = Open("posix_files_\xD6\xD0.txt");
-  EXPECT_NE(file, platform::kInvalidHandle);
-  os.CloseHandle(file);
-  std::remove(on_disk);
-}
+  std::fclose(std::fopen("posix_files_\xE4\xB8\xAD", "w"));
+  EXPECT_NE(os.PathFileExistsA("posix_files_\xD6\xD0"), 0);
+  EXPECT_NE(os.CloseHandle(Open("posix_files_\xD6\xD0")), 0);
 
-TEST(PosixFiles, ANamedPipeOpensAtOnceAndHasNoSize) {
-  const platform::Api& os = platform::Os();
-  const char* fifo = "posix_files_fifo";
-  std::remove(fifo);
-  ASSERT_EQ(mkfifo(fifo, 0600), 0);
-  auto start = std::chrono::steady_clock::now();
-  platform::HANDLE file = Open(fifo);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-  ASSERT_NE(file, platform::kInvalidHandle);
-  EXPECT_EQ(os.GetFileSize(file, nullptr), platform::INVALID_FILE_SIZE);
-  os.CloseHandle(file);
-  std::remove(fifo);
+  std::remove("posix_files_fifo");
+  ASSERT_EQ(mkfifo("posix_files_fifo", 0600), 0);
+  platform::HANDLE fifo = Open("posix_files_fifo");  // no writer: must not block
+  EXPECT_EQ(os.GetFileSize(fifo, nullptr), platform::INVALID_FILE_SIZE);
+  EXPECT_NE(os.CloseHandle(fifo), 0);
+  EXPECT_EQ(os.CloseHandle(fifo), 0);  // already closed
 }
 
 TEST(PosixFiles, SizesOfFourGibibytesAndMoreHaveAHighPart) {
-  const platform::Api& os = platform::Os();
-  const char* big = "posix_files_big";
-  int fd = open(big, O_CREAT | O_TRUNC | O_WRONLY, 0600);
-  ASSERT_GE(fd, 0);
-  bool sparse = ftruncate(fd, (int64_t{1} << 32) + 5) == 0;
+  int fd = open("posix_files_big", O_CREAT | O_TRUNC | O_WRONLY, 0600);
+  if (ftruncate(fd, (int64_t{1} << 32) + 5) != 0) GTEST_SKIP() << "no sparse files here";
   close(fd);
-  if (sparse) {
-    platform::HANDLE file = Open(big);
-    platform::DWORD high = 0;
-    EXPECT_EQ(os.GetFileSize(file, &high), 5u);
-    EXPECT_EQ(high, 1u);
-    os.CloseHandle(file);
-  }
-  std::remove(big);
+  platform::HANDLE file = Open("posix_files_big");
+  platform::DWORD high = 0;
+  EXPECT_EQ(platform::Os().GetFileSize(file, &high), 5u);
+  EXPECT_EQ(high, 1u);
+  platform::Os().CloseHandle(file);
+  std::remove("posix_files_big");
 }
 
 }  // namespace
