@@ -2,17 +2,14 @@
 """End-to-end runs of the Linux program in a pseudo-terminal, with a fake
 browser that records its arguments, a scratch working folder and TMPDIR."""
 import os
-import pty
-import re
-import select
 import shutil
-import signal
 import stat
 import sys
 import tempfile
-import termios
 import time
 import unittest
+
+from terminal_run import Run
 
 PROGRAM = None  # set from the command line
 
@@ -32,63 +29,6 @@ FAKE_BROWSER = """#!/bin/sh
 # Records one start: the time, then each argument on a line of its own.
 { date +%s.%N; for a in "$@"; do printf '%s\\n' "$a"; done; echo ---; } >> "$ZV_BROWSER_LOG"
 """
-
-
-class Run:
-    """One run of the program on a pseudo-terminal."""
-
-    def __init__(self, cwd, env):
-        self.output = b""
-        self.pid, self.fd = pty.fork()
-        if self.pid == 0:
-            # Show the bytes as written: no CR added before each LF.
-            attrs = termios.tcgetattr(0)
-            attrs[1] &= ~termios.OPOST
-            termios.tcsetattr(0, termios.TCSANOW, attrs)
-            os.chdir(cwd)
-            os.execve(PROGRAM, [PROGRAM], env)
-
-    def read_until(self, needle, timeout=10):
-        deadline = time.monotonic() + timeout
-        while needle not in self.output:
-            left = deadline - time.monotonic()
-            if left <= 0:
-                raise AssertionError("timed out waiting for %r in %r" % (needle, self.output))
-            if not self._read(left):
-                raise AssertionError("output ended before %r: %r" % (needle, self.output))
-        return self.output
-
-    def _read(self, timeout):
-        ready, _, _ = select.select([self.fd], [], [], timeout)
-        if not ready:
-            return True
-        try:
-            chunk = os.read(self.fd, 4096)
-        except OSError:
-            return False
-        self.output += chunk
-        return bool(chunk)
-
-    def type(self, text):
-        os.write(self.fd, text.encode("utf-8") + b"\r")
-
-    def alive_after(self, seconds):
-        time.sleep(seconds)
-        pid, _ = os.waitpid(self.pid, os.WNOHANG)
-        return pid == 0
-
-    def finish(self, timeout=15):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            pid, status = os.waitpid(self.pid, os.WNOHANG)
-            if pid:
-                while self._read(0.2):
-                    pass
-                os.close(self.fd)
-                return os.waitstatus_to_exitcode(status)
-            self._read(0.1)
-        os.kill(self.pid, signal.SIGKILL)
-        raise AssertionError("the program did not end: %r" % self.output)
 
 
 class LinuxEndToEnd(unittest.TestCase):
@@ -130,7 +70,7 @@ class LinuxEndToEnd(unittest.TestCase):
         return [(float(r.split("\n")[0]), r.split("\n")[1:-1]) for r in records]
 
     def run_to_prompt(self, tmpdir=None):
-        run = Run(self.work, self.env(tmpdir))
+        run = Run([PROGRAM], self.work, self.env(tmpdir))
         run.read_until(gbk_to_utf8(PROMPT_END))
         return run
 
@@ -198,7 +138,7 @@ class LinuxEndToEnd(unittest.TestCase):
                     os.remove(path_file)
             else:
                 self.write_path_file(content)
-            run = Run(self.work, self.env())
+            run = Run([PROGRAM], self.work, self.env())
             out = run.read_until(gbk_to_utf8("运行该软件。"))
             self.assertIn(RED + gbk_to_utf8("   \r\n   " + NOT_FOUND_START), out)
             if content is None:
@@ -214,7 +154,7 @@ class LinuxEndToEnd(unittest.TestCase):
         os.makedirs(other)
         with open(os.path.join(self.root, "path.txt"), "wb") as f:
             f.write(self.browser.encode())
-        run = Run(self.work, self.env())
+        run = Run([PROGRAM], self.work, self.env())
         run.read_until(gbk_to_utf8("运行该软件。"))
         run.type("")
         self.assertEqual(run.finish(), 0)
