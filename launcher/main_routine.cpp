@@ -49,6 +49,19 @@ const char kNotFoundTail[] =
     "\xB9\xC8\xB8\xE8\xE4\xAF\xC0\xC0\xC6\xF7\xB5\xC4\xD5\xE6\xCA\xB5\xB5\xD8\xD6\xB7\xBA\xF3"
     "\xD4\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1\xA3";
 
+// The browser profile folder is not safe; the browser was not started: <folder>
+// It is a link, not yours, writable by others, or its name holds characters
+// that cannot be used. Delete it or use another temporary folder, then run again.
+const char kUnsafeFolderHead[] =
+    "   \r\n   \xE4\xAF\xC0\xC0\xC6\xF7\xD7\xCA\xC1\xCF\xCE\xC4\xBC\xFE\xBC\xD0\xB2\xBB\xB0"
+    "\xB2\xC8\xAB\xA3\xAC\xC3\xBB\xD3\xD0\xC6\xF4\xB6\xAF\xE4\xAF\xC0\xC0\xC6\xF7\xA3\xBA\r\n   ";
+const char kUnsafeFolderTail[] =
+    "\r\n   \r\n   \xCB\xFC\xCA\xC7\xC1\xB4\xBD\xD3\xA1\xA2\xB2\xBB\xCA\xF4\xD3\xDA\xC4\xFA\xA1"
+    "\xA2\xB1\xF0\xC8\xCB\xD2\xB2\xC4\xDC\xD0\xB4\xC8\xEB\xA3\xAC\xBB\xF2\xD5\xDF\xC3\xFB\xD7"
+    "\xD6\xC0\xEF\xD3\xD0\xCE\xDE\xB7\xA8\xCA\xB9\xD3\xC3\xB5\xC4\xD7\xD6\xB7\xFB\xA1\xA3\xC7"
+    "\xEB\xC9\xBE\xB3\xFD\xCB\xFC\xBB\xF2\xBB\xBB\xD2\xBB\xB8\xF6\xC1\xD9\xCA\xB1\xCE\xC4\xBC"
+    "\xFE\xBC\xD0\xBA\xF3\xD4\xD9\xD4\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1\xA3";
+
 constexpr char kFolderName[] = "zelmorvika";
 constexpr char kOpeningQuote[] = "\"";
 constexpr char kOptionText[] = "\" --user-data-dir=";
@@ -61,6 +74,25 @@ constexpr int32_t kBackgroundAttributes[] = {0x10, 0x20, 0, 0x40};
 void EndOfProgram() {}
 
 void Write(Text text) { CallLibrary(ConsoleWrite, {OmittedSlot(), TextSlot(text)}); }
+
+// A message in red, then a wait for Enter.
+void Complain(Text message) {
+  SetConsoleColour(kRed);
+  Write(message);
+  OwnedText line(CallLibrary(ConsoleRead, {OmittedSlot()}));
+}
+
+// The folder of `parent` or `profile` that must not receive the profile, or
+// null. (A temporary-files folder GBK cannot name is refused by the caller.) The shared parent is
+// judged before anything is made in it, both again after the profile folder is made, right before
+// the browser gets them.
+Text UnsafeFolder(Text parent, Text profile) {
+  if (FolderStatus(parent) == platform::kFolderUnsafe) return parent;
+  if (!DirectoryExists(profile)) CreateDirectoryPath(profile);
+  if (FolderStatus(parent) == platform::kFolderUnsafe) return parent;
+  if (FolderStatus(profile) == platform::kFolderUnsafe) return profile;
+  return nullptr;
+}
 
 // The argument quoted so that the Microsoft C runtime's splitting gives it back
 // whole: backslashes before a quote are doubled, quotes escaped.
@@ -86,6 +118,10 @@ std::string Quoted(const char* argument) {
 
 Text NotFoundMessage() {
   return ConcatTexts({kNotFoundHead, platform::kDefaultBrowserPath, kNotFoundTail});
+}
+
+Text UnsafeFolderMessage(Text folder) {
+  return ConcatTexts({kUnsafeFolderHead, folder, kUnsafeFolderTail});
 }
 
 Text BrowserCommandLine(Text browser_path, Text profile_folder) {
@@ -143,10 +179,8 @@ int32_t MainRoutine() {
   int32_t result = 0;
   OwnedText profile_folder;
   if (!FileExists(browser_path.get())) {
-    SetConsoleColour(kRed);
     OwnedText message(NotFoundMessage());
-    Write(message.get());
-    OwnedText line(CallLibrary(ConsoleRead, {OmittedSlot()}));
+    Complain(message.get());
     result = 1;
   } else {
     Write(kCountPrompt);
@@ -161,12 +195,20 @@ int32_t MainRoutine() {
     stamp.Reset();
     OwnedText folder(
         ConcatTexts({base.get(), kFolderName, platform::kPathSeparator, stamp_copy.get()}));
+    OwnedText parent(ConcatTexts({base.get(), kFolderName}));
+    const bool nameable = NamesTempFolder(base.get());
     base.Reset();
     stamp_copy.Reset();
     profile_folder.Reset(folder.Take());
 
     for (int32_t i = 1; i <= count; ++i) {
-      if (!DirectoryExists(profile_folder.get())) CreateDirectoryPath(profile_folder.get());
+      Text unsafe = nameable ? UnsafeFolder(parent.get(), profile_folder.get()) : parent.get();
+      if (unsafe != nullptr) {
+        OwnedText message(UnsafeFolderMessage(unsafe));
+        Complain(message.get());
+        result = 1;
+        break;
+      }
       OwnedText command(BrowserCommandLine(browser_path.get(), profile_folder.get()));
       CallLibrary(RunProgram, {TextSlot(command.get()), BoolSlot(false), OmittedSlot()});
       command.Reset();

@@ -24,6 +24,10 @@ extern const char kBanner[];
 Text NotFoundMessage();  // names the platform's default browser path
 extern const char kCountPrompt[];
 
+// The message shown instead of starting the browser when `folder` is a link or
+// a folder another user controls.
+Text UnsafeFolderMessage(Text folder);
+
 // The command line of one browser start. The folder is quoted (by the
 // Microsoft C runtime's rules) only when it holds a blank or a double quote.
 Text BrowserCommandLine(Text browser_path, Text profile_folder);

@@ -30,6 +30,8 @@ struct FakeMachine {
   std::vector<std::u16string> directories;
   std::vector<uintptr_t> icons;
   size_t reads = 0;
+  std::u16string unsafe;               // a folder another user controls
+  bool unsafe_after_creation = false;  // ... that appears only once ours is made
 };
 FakeMachine g;
 
@@ -105,6 +107,13 @@ platform::Api FakeMachineApi() {
       if (path != nullptr && d == path)
         return static_cast<platform::BOOL>(platform::FILE_ATTRIBUTE_DIRECTORY);
     return platform::kFalse;
+  };
+  api.CheckPrivateFolderW = [](const platform::WCHAR* path) -> int {
+    if (path == g.unsafe && (!g.unsafe_after_creation || !g.created.empty()))
+      return platform::kFolderUnsafe;
+    for (const auto& d : g.directories)
+      if (d == path) return platform::kFolderPrivate;
+    return platform::kFolderMissing;
   };
   api.GetLocalTime = [](platform::SYSTEMTIME* t) { *t = {2024, 1, 1, 15, 10, 20, 30, 999}; };
   api.LoadIconA = [](platform::HMODULE, const char* id) -> platform::HICON {
@@ -226,6 +235,26 @@ TEST_F(MainRoutineTest, ConsoleColoursAreForegroundOrOneOfFourBackgrounds) {
   ASSERT_EQ(run.boxes.size(), 1u);
   EXPECT_NE(run.boxes[0].text.find(":67185960,396("), std::string::npos);
   EXPECT_EQ(run.exit_code, 0);
+}
+
+TEST_F(MainRoutineTest, FolderAnotherUserControlsNeverGetsTheProfile) {
+  const std::string parent = "R:" + kSep + "T m p" + kSep + "zelmorvika";
+  for (bool race : {false, true}) {
+    g = {};
+    g.existing[platform::kDefaultBrowserPath] = true;
+    g.typed = {"2"};
+    g.unsafe = std::u16string(parent.begin(), parent.end());
+    g.unsafe_after_creation = race;
+    auto run = RunTool();
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_TRUE(g.commands.empty()) << race;
+    // Planted beforehand: nothing is made in it. Planted in the race: found
+    // before the browser starts.
+    EXPECT_EQ(g.created.empty(), !race);
+    OwnedText message(UnsafeFolderMessage(parent.c_str()));
+    EXPECT_EQ(g.screen, std::string("<10>") + kBanner + kCountPrompt + "<12>" + message.get());
+    EXPECT_EQ(g.reads, 2u);  // the count, then the wait for Enter
+  }
 }
 
 }  // namespace

@@ -236,6 +236,22 @@ bool CreateDirectoryPath(Text path) {
   return IsDirectoryWide(wide.get());
 }
 
+bool NamesTempFolder(Text base) {
+  if (base == nullptr) return true;
+  OwnedBytes real(SpecialFolderWide(kTempFolderKind));
+  OwnedBytes named(TextToWide(base));
+  int32_t length = BytesLength(real.get());
+  return length == BytesLength(named.get()) &&
+         std::memcmp(BytesData(real.get()), BytesData(named.get()), static_cast<size_t>(length)) ==
+             0;
+}
+
+int FolderStatus(Text path) {
+  OwnedBytes wide(TextToWide(path));
+  if (wide.get() == nullptr) return platform::kFolderMissing;
+  return platform::Os().CheckPrivateFolderW(Units(wide.get()));
+}
+
 Bytes ConcatBytes(std::initializer_list<Bytes> parts) {
   int64_t total = 0;
   for (Bytes part : parts) total += BytesLength(part);

@@ -35,5 +35,14 @@ bool DirectoryExists(Text path);
 // Creates every folder of `path`, outermost first; whether it is a directory afterwards.
 bool CreateDirectoryPath(Text path);
 
+// Whether `base` (a result of TempFolderText) names the temporary-files folder
+// itself: false when the folder holds characters GBK cannot write, which came
+// back as the default character and so name some other folder.
+bool NamesTempFolder(Text base);
+
+// Whether `path` may hold the user's browser profile: platform::kFolderMissing,
+// kFolderPrivate, or kFolderUnsafe (a link, or a folder another user controls).
+int FolderStatus(Text path);
+
 // The sequences joined in order; null when their total length is 0.
 Bytes ConcatBytes(std::initializer_list<Bytes> parts);

@@ -169,6 +169,11 @@ struct Api {
   BOOL (*SHGetSpecialFolderPathW)(HWND owner, WCHAR* path, int csidl, BOOL create);
   BOOL (*CreateDirectoryW)(const WCHAR* path, void* security);
   BOOL (*PathIsDirectoryW)(const WCHAR* path);
+  // Whether a folder may hold the user's browser profile (not a Win32 call):
+  // kFolderMissing when nothing is there, kFolderPrivate for a folder only the
+  // user controls, kFolderUnsafe for anything else. On Windows every existing
+  // path counts as private: the temporary-files folder belongs to the user.
+  int (*CheckPrivateFolderW)(const WCHAR* path);
 };
 
 // The table in force: the real backend unless a test installed another.
@@ -188,6 +193,10 @@ class ScopedApi {
  private:
   const Api* previous_;
 };
+
+inline constexpr int kFolderMissing = 0;
+inline constexpr int kFolderPrivate = 1;
+inline constexpr int kFolderUnsafe = -1;
 
 // Code page of the program's texts.
 inline constexpr UINT kCodePageGbk = 936;

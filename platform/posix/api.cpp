@@ -45,6 +45,7 @@ const Api kNative = {
     .SHGetSpecialFolderPathW = posix::SHGetSpecialFolderPathW,
     .CreateDirectoryW = posix::CreateDirectoryW,
     .PathIsDirectoryW = posix::PathIsDirectoryW,
+    .CheckPrivateFolderW = posix::CheckPrivateFolderW,
 };
 
 }  // namespace

@@ -115,10 +115,37 @@ BOOL SHGetSpecialFolderPathW(HWND, WCHAR* path, int csidl, BOOL) {
   return kTrue;
 }
 
-// Folders the tool makes hold a browser profile: private to the user.
+// Folders the tool makes hold a browser profile: private to the user. None is
+// made inside a folder another user controls: its parent must belong to the
+// user or to the system, and a link on the way there must be the user's own
+// or the system's, so that a folder or link planted in a shared folder such
+// as /tmp cannot receive the profile.
 BOOL CreateDirectoryW(const WCHAR* path, void*) {
   std::string name = ToFileName(path);
-  return !name.empty() && mkdir(name.c_str(), 0700) == 0 ? kTrue : kFalse;
+  if (name.empty()) return kFalse;
+  std::string parent = name.substr(0, name.find_last_of('/') + 1);
+  if (parent.empty()) parent = ".";
+  struct stat link {};
+  struct stat target {};
+  if (lstat(parent.c_str(), &link) != 0 || stat(parent.c_str(), &target) != 0) return kFalse;
+  const uid_t user = geteuid();
+  auto trusted = [user](uid_t owner) { return owner == user || owner == 0; };
+  if (!trusted(link.st_uid) || !trusted(target.st_uid)) return kFalse;
+  return mkdir(name.c_str(), 0700) == 0 ? kTrue : kFalse;
+}
+
+int CheckPrivateFolderW(const WCHAR* path) {
+  if (path == nullptr) return kFolderMissing;
+  std::string name = ToFileName(path);
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  if (name.empty()) return kFolderMissing;
+  struct stat st {};
+  if (lstat(name.c_str(), &st) != 0)
+    return errno == ENOENT || errno == ENOTDIR ? kFolderMissing : kFolderUnsafe;
+  // A real directory of the user's that nobody else may write to.
+  bool private_folder =
+      S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+  return private_folder ? kFolderPrivate : kFolderUnsafe;
 }
 
 BOOL PathIsDirectoryW(const WCHAR* path) {

@@ -67,5 +67,6 @@ DWORD GetTempPathW(DWORD size, WCHAR* buffer);
 BOOL SHGetSpecialFolderPathW(HWND owner, WCHAR* path, int csidl, BOOL create);
 BOOL CreateDirectoryW(const WCHAR* path, void* security);
 BOOL PathIsDirectoryW(const WCHAR* path);
+int CheckPrivateFolderW(const WCHAR* path);
 
 }  // namespace platform::posix

@@ -2,6 +2,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
+#include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -76,8 +77,19 @@ bool Readable(const void* address, size_t bytes) {
 
 }  // namespace
 
-// No application framework on Linux: its initialisation always succeeds.
-BOOL AfxWinInit(HMODULE, HMODULE, char*, int) { return kTrue; }
+// No application framework on Linux; its place is taken by what a terminal
+// program needs: a terminal that hangs up must not kill the run halfway
+// through its browser starts. The run goes on without its console (reads and
+// writes then fail) and ends as usual. A handler, unlike ignoring the signal,
+// does not pass on to the programs we start.
+BOOL AfxWinInit(HMODULE, HMODULE, char*, int) {
+  struct sigaction hang_up {};
+  hang_up.sa_handler = [](int) {};
+  sigemptyset(&hang_up.sa_mask);
+  hang_up.sa_flags = SA_RESTART;
+  sigaction(SIGHUP, &hang_up, nullptr);
+  return kTrue;
+}
 
 char* GetCommandLineA() {
   static std::string line = [] {

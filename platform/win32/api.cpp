@@ -151,6 +151,9 @@ BOOL MakeDirectory(const WCHAR* path, void* security) {
   return ::CreateDirectoryW(W(path), static_cast<LPSECURITY_ATTRIBUTES>(security));
 }
 BOOL IsDirectory(const WCHAR* path) { return ::PathIsDirectoryW(W(path)); }
+int CheckPrivateFolder(const WCHAR* path) {
+  return ::GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES ? kFolderMissing : kFolderPrivate;
+}
 
 const Api kNative = {
     .AfxWinInit = FrameworkInit,
@@ -193,6 +196,7 @@ const Api kNative = {
     .SHGetSpecialFolderPathW = SpecialFolder,
     .CreateDirectoryW = MakeDirectory,
     .PathIsDirectoryW = IsDirectory,
+    .CheckPrivateFolderW = CheckPrivateFolder,
 };
 
 }  // namespace
