@@ -31,7 +31,9 @@ FAKE_BROWSER = """#!/bin/sh
 """
 
 
-class LinuxEndToEnd(unittest.TestCase):
+class Scratch:
+    """A scratch working folder and TMPDIR, and a fake browser that records its starts."""
+
     def setUp(self):
         self.root = tempfile.mkdtemp(prefix="zv-e2e-")
         self.work = os.path.join(self.root, "work")
@@ -69,8 +71,8 @@ class LinuxEndToEnd(unittest.TestCase):
             records = f.read().split("---\n")[:-1]
         return [(float(r.split("\n")[0]), r.split("\n")[1:-1]) for r in records]
 
-    def run_to_prompt(self, tmpdir=None):
-        run = Run([PROGRAM], self.work, self.env(tmpdir))
+    def run_to_prompt(self, tmpdir=None, **options):
+        run = Run([PROGRAM], self.work, self.env(tmpdir), **options)
         run.read_until(gbk_to_utf8(PROMPT_END))
         return run
 
@@ -78,6 +80,9 @@ class LinuxEndToEnd(unittest.TestCase):
         base = os.path.join(tmpdir or self.tmp, "zelmorvika")
         return sorted(os.listdir(base)) if os.path.isdir(base) else []
 
+
+
+class LinuxEndToEnd(Scratch, unittest.TestCase):
     def test_three_starts_share_one_fresh_private_folder_half_a_second_apart(self):
         self.write_path_file(self.browser.encode())
         run = self.run_to_prompt()
@@ -177,6 +182,221 @@ class LinuxEndToEnd(unittest.TestCase):
         self.assertTrue(written.startswith(b"\r\n   \r\n   ****"))
         self.assertTrue(written.endswith(gbk(PROMPT_END)))
         self.assertEqual(self.starts(), [])
+
+
+NOBODY = 65534
+UNSAFE_START = "浏览器资料文件夹不安全".encode("utf-8")
+MESSAGE_END = "运行该软件。".encode("utf-8")
+
+
+def as_nobody():
+    os.setgroups([])
+    os.setgid(NOBODY)
+    os.setuid(NOBODY)
+
+
+def tree(path):
+    """Every name below `path`."""
+    return sorted(os.path.join(d, n) for d, ds, fs in os.walk(path) for n in ds + fs)
+
+
+class SharedTempFolder(Scratch, unittest.TestCase):
+    """Another user plants zelmorvika in the shared temporary folder first."""
+
+    def refused(self, planted, target=None):
+        self.write_path_file(self.browser.encode())
+        run = self.run_to_prompt()
+        run.type("2")
+        out = run.read_until(MESSAGE_END)
+        self.assertIn(RED + b"   \r\n   " + UNSAFE_START, out)
+        self.assertIn(b"\r\n   " + planted.encode() + b"\r\n", out)
+        self.assertTrue(run.alive_after(0.3), "it must wait for Enter")
+        run.type("")
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(self.starts(), [])
+        if target is not None:
+            self.assertEqual(tree(target), [])
+
+    def test_planted_link_is_refused_and_nothing_is_written_through_it(self):
+        target = os.path.join(self.root, "attacker")
+        os.makedirs(target)
+        planted = os.path.join(self.tmp, "zelmorvika")
+        os.symlink(target, planted)
+        if os.geteuid() == 0:
+            os.lchown(planted, NOBODY, NOBODY)
+            os.chown(target, NOBODY, NOBODY)
+        self.refused(planted, target)
+
+    def test_planted_world_writable_folder_is_refused_and_left_empty(self):
+        planted = os.path.join(self.tmp, "zelmorvika")
+        os.makedirs(planted)
+        os.chmod(planted, 0o777)
+        if os.geteuid() == 0:
+            os.chown(planted, NOBODY, NOBODY)
+        self.refused(planted, planted)
+
+    def test_own_folder_from_an_earlier_run_is_used_again(self):
+        os.makedirs(os.path.join(self.tmp, "zelmorvika"), mode=0o700)
+        self.write_path_file(self.browser.encode())
+        run = self.run_to_prompt()
+        run.type("1")
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(len(self.starts()), 1)
+
+
+class BadPathFile(Scratch, unittest.TestCase):
+    """Whatever path.txt holds, the run ends normally and starts no stranger."""
+
+    def not_found(self, content):
+        self.write_path_file(content)
+        run = Run([PROGRAM], self.work, self.env())
+        run.read_until(MESSAGE_END, timeout=60)
+        run.type("")
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(self.starts(), [])
+        self.assertEqual(self.folders(), [])
+
+    def test_100_megabytes_give_the_not_found_message(self):
+        self.not_found(b"a" * (100 << 20))
+
+    def test_binary_junk_gives_the_not_found_message(self):
+        self.not_found(bytes(range(1, 256)) * 40 + b"\x00\x01\xff")
+
+    def test_path_ending_in_a_lone_lead_byte_gives_the_not_found_message(self):
+        self.not_found(self.browser.encode() + b"\xd6")
+
+    def test_invalid_gbk_gives_the_not_found_message(self):
+        self.not_found(b"\xff\x80\xfe\x7f" + self.browser.encode())
+
+    def test_utf8_byte_order_mark_is_kept_so_the_path_is_not_found(self):
+        self.not_found(b"\xef\xbb\xbf" + self.browser.encode())
+
+    def test_bytes_after_a_nul_are_ignored(self):
+        self.write_path_file(self.browser.encode() + b"\x00junk \xd6")
+        run = self.run_to_prompt()
+        run.type("1")
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(len(self.starts()), 1)
+
+
+class BadTerminalInput(Scratch, unittest.TestCase):
+    def setUp(self):
+        super().setUp()
+        self.write_path_file(self.browser.encode())
+
+    def test_count_line_of_5000_letters_starts_nothing(self):
+        run = self.run_to_prompt()
+        run.type("x" * 5000)
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(self.starts(), [])
+
+    def test_end_of_input_at_the_prompt_ends_the_run(self):
+        run = self.run_to_prompt()
+        run.send(b"\x04")
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(self.starts(), [])
+
+    def test_end_of_input_at_the_wait_for_enter_ends_the_run(self):
+        os.remove(os.path.join(self.work, "path.txt"))
+        run = Run([PROGRAM], self.work, self.env())
+        run.read_until(MESSAGE_END)
+        run.send(b"\x04")
+        self.assertEqual(run.finish(), 0)
+
+    def test_terminal_hanging_up_during_the_pauses_lets_the_starts_finish(self):
+        run = self.run_to_prompt()
+        run.type("3")
+        time.sleep(0.2)
+        run.hang_up()
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(len(self.starts()), 3)
+
+
+class BadTempFolder(Scratch, unittest.TestCase):
+    def setUp(self):
+        super().setUp()
+        self.write_path_file(self.browser.encode())
+
+    def run_with(self, tmpdir, typed="1", **options):
+        run = self.run_to_prompt(tmpdir, **options)
+        run.type(typed)
+        return run
+
+    def test_temp_folder_that_is_a_file_gets_nothing_written(self):
+        path = os.path.join(self.root, "a-file")
+        with open(path, "w") as f:
+            f.write("x")
+        run = self.run_with(path)
+        self.assertEqual(run.finish(), 0)
+        with open(path) as f:
+            self.assertEqual(f.read(), "x")
+
+    def test_temp_folder_that_does_not_exist_is_made_private(self):
+        path = os.path.join(self.root, "new", "tmp")
+        run = self.run_with(path)
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(len(self.folders(path)), 1)
+        self.assertEqual(stat.S_IMODE(os.stat(path).st_mode), 0o700)
+        self.assertEqual(len(self.starts()), 1)
+
+    def test_temp_folder_we_cannot_write_gets_nothing_written(self):
+        if os.geteuid() != 0:
+            self.skipTest("runs the program as another user")
+        locked = os.path.join(self.root, "locked")
+        os.makedirs(locked, mode=0o755)
+        os.chmod(self.root, 0o755)
+        open(self.log, "a").close()
+        os.chmod(self.log, 0o666)  # the fake browser runs as that user too
+        run = self.run_with(locked, before_exec=as_nobody)
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(tree(locked), [])
+
+    def test_temp_folder_gbk_cannot_name_is_refused(self):
+        path = os.path.join(self.root, "\u0e44\u0e17\u0e22")
+        os.makedirs(path)
+        run = self.run_with(path)
+        out = run.read_until(MESSAGE_END)
+        self.assertIn(UNSAFE_START, out)
+        run.type("")
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(self.starts(), [])
+        self.assertEqual(sorted(os.listdir(self.root)), sorted(["work", "tmp", path.split("/")[-1],
+                                                                "fake-browser"]))
+
+    def test_temp_folder_longer_than_260_characters_is_used_whole(self):
+        path = os.path.join(self.root, *(["d" * 50] * 6))
+        os.makedirs(path)
+        run = self.run_with(path)
+        self.assertEqual(run.finish(), 0)
+        folders = self.folders(path)
+        self.assertEqual(len(folders), 1)
+        expected = "--user-data-dir=" + os.path.join(path, "zelmorvika", folders[0])
+        self.assertEqual(self.starts()[0][1], [expected])
+
+
+class BadStandardOutput(Scratch, unittest.TestCase):
+    def setUp(self):
+        super().setUp()
+        self.write_path_file(self.browser.encode())
+
+    def test_closed_standard_output_still_reads_the_count_and_starts(self):
+        run = Run([PROGRAM], self.work, self.env(), before_exec=lambda: os.close(1))
+        time.sleep(0.5)
+        run.type("2")
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(len(self.starts()), 2)
+
+    def test_broken_pipe_on_standard_output_still_reads_the_count_and_starts(self):
+        def broken_pipe():
+            read_end, write_end = os.pipe()
+            os.close(read_end)
+            os.dup2(write_end, 1)
+
+        run = Run([PROGRAM], self.work, self.env(), before_exec=broken_pipe)
+        time.sleep(0.5)
+        run.type("1")
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(len(self.starts()), 1)
 
 
 def gbk_to_utf8(text):

@@ -11,9 +11,10 @@ import tty
 class Run:
     """One run of the program on a pseudo-terminal."""
 
-    def __init__(self, argv, cwd, env, raw=False):
+    def __init__(self, argv, cwd, env, raw=False, before_exec=None):
         """raw: the terminal passes keys through untouched, for a program that
-        does its own line editing (Wine's console)."""
+        does its own line editing (Wine's console). before_exec: run in the
+        child just before the program starts."""
         self.output = b""
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
@@ -24,6 +25,8 @@ class Run:
             attrs[1] &= ~termios.OPOST
             termios.tcsetattr(0, termios.TCSANOW, attrs)
             os.chdir(cwd)
+            if before_exec:
+                before_exec()
             os.execve(argv[0], argv, env)
 
     def read_until(self, needle, timeout=10):
@@ -37,6 +40,8 @@ class Run:
         return self.output
 
     def _read(self, timeout):
+        if self.fd is None:
+            return False
         ready, _, _ = select.select([self.fd], [], [], timeout)
         if not ready:
             return True
@@ -50,6 +55,14 @@ class Run:
     def type(self, text):
         os.write(self.fd, text.encode("utf-8") + b"\r")
 
+    def send(self, data):
+        os.write(self.fd, data)
+
+    def hang_up(self):
+        """Closes the terminal, as when its window is closed."""
+        os.close(self.fd)
+        self.fd = None
+
     def alive_after(self, seconds):
         time.sleep(seconds)
         pid, _ = os.waitpid(self.pid, os.WNOHANG)
@@ -62,10 +75,15 @@ class Run:
             if pid:
                 # Whatever is still on its way; helpers of the program (Wine's
                 # server) may hold the terminal open, so no end of file is awaited.
-                while select.select([self.fd], [], [], 0.2)[0] and self._read(0):
+                while self.fd is not None and select.select([self.fd], [], [], 0.2)[0] \
+                        and self._read(0):
                     pass
-                os.close(self.fd)
+                if self.fd is not None:
+                    os.close(self.fd)
                 return os.waitstatus_to_exitcode(status)
-            self._read(0.1)
+            if self.fd is None:
+                time.sleep(0.1)
+            else:
+                self._read(0.1)
         os.kill(self.pid, signal.SIGKILL)
         raise AssertionError("the program did not end: %r" % self.output)
