@@ -60,6 +60,21 @@ TEST(LCMapHalfWidth, LengthsAndBufferSizes) {
   EXPECT_EQ(HalfWidth("a\xA3"), "a?");
 }
 
+TEST(LCMapHalfWidth, LongTextsMapWhole) {
+  // Far longer than any conversion buffer, with pairs across every boundary
+  // in one text or the other; a cut-off lead byte still ends each.
+  for (const std::string& head : {std::string(), std::string("a")}) {
+    std::string source = head, expected = head;
+    for (int i = 0; i < 100000; ++i) {
+      source += "\xA3\xB1\xD6\xD0";
+      expected += "1\xD6\xD0";
+    }
+    source += "\xA3";
+    expected += "?";
+    EXPECT_EQ(HalfWidth(source, static_cast<int>(source.size())), expected);
+  }
+}
+
 // Day of the week (0 = Sunday) of a Gregorian date.
 int DayOfWeek(int year, int month, int day) {
   static const int kOffset[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};

@@ -4,6 +4,7 @@
 #include <locale.h>
 
 #include <strings.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -33,17 +34,21 @@ class Converter {
   // passed to on_error, which appends a replacement and says how many input
   // bytes to skip. Returns the number of input bytes left unconverted because
   // they end in an incomplete character.
+  //
+  // The output buffer takes the whole result of up to 32 KiB of input: glibc
+  // runs a chain of conversion steps over again whenever the output fills,
+  // and a 1 KiB buffer made that cost several times the conversion itself.
   template <typename OnError>
   size_t Run(const char* in, size_t length, std::string& out, OnError on_error) {
     iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    char buffer[1024];
+    std::vector<char> buffer(std::min<size_t>(2 * length + 16, kMaxBuffer));
     char* src = const_cast<char*>(in);
     size_t left = length;
     while (left > 0) {
-      char* dst = buffer;
-      size_t room = sizeof buffer;
+      char* dst = buffer.data();
+      size_t room = buffer.size();
       size_t r = iconv(cd_, &src, &left, &dst, &room);
-      out.append(buffer, static_cast<size_t>(dst - buffer));
+      out.append(buffer.data(), static_cast<size_t>(dst - buffer.data()));
       if (r != static_cast<size_t>(-1)) break;
       if (errno == E2BIG) continue;
       if (errno == EINVAL) return left;  // incomplete character at the end
@@ -55,6 +60,7 @@ class Converter {
   }
 
  private:
+  static constexpr size_t kMaxBuffer = 64 << 10;
   iconv_t cd_;
 };
 

@@ -62,6 +62,16 @@ constexpr UnitPair kOtherForms[] = {
     {0xFFE4, 0x007C}, {0xFFE6, 0x20A9},
 };
 
+// Whether c may be listed in kOtherForms: the units below 0x2018 and the long
+// stretch between 0x309C and 0xFFE2 (the CJK ideographs among them) are not,
+// and need no search.
+constexpr bool MayHaveOtherForm(char16_t c) { return c >= 0x2018 && (c <= 0x309C || c >= 0xFFE2); }
+static_assert([] {
+  for (const UnitPair& form : kOtherForms)
+    if (!MayHaveOtherForm(form.from)) return false;
+  return true;
+}());
+
 // Appends the half-width form of one UTF-16 unit (one or two units).
 void AppendHalfWidth(char16_t c, std::vector<WCHAR>& out) {
   if (c >= 0xFF01 && c <= 0xFF5E) {
@@ -72,6 +82,10 @@ void AppendHalfWidth(char16_t c, std::vector<WCHAR>& out) {
   if (c >= 0x30A1 && c <= 0x30FE && kKatakanaBase[c - 0x30A1] != 0) {
     out.push_back(kKatakanaBase[c - 0x30A1]);
     if (char16_t mark = KatakanaMark(c); mark != 0) out.push_back(mark);
+    return;
+  }
+  if (!MayHaveOtherForm(c)) {
+    out.push_back(c);
     return;
   }
   for (const UnitPair& form : kOtherForms) {

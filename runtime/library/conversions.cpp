@@ -81,6 +81,14 @@ int32_t ReadDecimal(Text text) {
   return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
+// Whether the n bytes of find stand at `at`. Find texts are a character or
+// two, where a library call per position costs more than the comparison.
+bool MatchesAt(const char* at, const char* find, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (at[i] != find[i]) return false;
+  return true;
+}
+
 // Output buffer of ReplaceAll: heap memory taken directly, grown to the size
 // needed plus 128 bytes whenever an append does not fit.
 class GrowableBuffer {
@@ -185,7 +193,7 @@ bool ReplaceAll(Text* text, Text find, Text replacement, bool release_old) {
   size_t matched_up_to = 0;  // end of the last match
   bool any = false;
   for (size_t at = 0; at < length;) {
-    if (length - at >= find_length && std::memcmp(source + at, find, find_length) == 0) {
+    if (length - at >= find_length && MatchesAt(source + at, find, find_length)) {
       // A heap that will not grow the buffer leaves the text as it was.
       if (!out.Append(source + matched_up_to, at - matched_up_to) ||
           !out.Append(replacement, replacement_length))
