@@ -19,8 +19,9 @@ constexpr double kHalf = 0.5;
 
 // Day number of 1970-01-01, the origin of the calendar arithmetic below.
 constexpr int64_t kUnixEpochDay = 25569;
-// Beyond this many days from 1899-12-30 the year no longer fits 32 bits.
-constexpr double kDayLimit = 7e11;
+// Day counts this large would overflow the 64-bit arithmetic of CalendarDate;
+// long before them the year no longer fits 32 bits, which it checks as well.
+constexpr double kDayLimit = 1e15;
 
 // Remainders take the sign of the year, as C's % does.
 bool IsLeapYear(int64_t year) { return year % 400 == 0 || (year % 4 == 0 && year % 100 != 0); }
@@ -137,6 +138,7 @@ CalendarDay CalendarDate(double whole_days) {
   int64_t day = day_of_year - (153 * mp + 2) / 5 + 1;
   int64_t month = mp < 10 ? mp + 3 : mp - 9;
   int64_t year = year_of_era + era * 400 + (month <= 2 ? 1 : 0);
+  if (year < INT32_MIN || year > INT32_MAX) return {0, 0, 0};
   return {static_cast<int32_t>(year), static_cast<int32_t>(month), static_cast<int32_t>(day)};
 }
 

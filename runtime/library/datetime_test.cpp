@@ -141,6 +141,17 @@ TEST(DateTimeToText, DateThenTheTimeAsFarAsItIsNotZero) {
   EXPECT_EQ(AsText(-INFINITY), "<null>");
 }
 
+TEST(DateTimeToText, EveryYearATextCanNameHasItsDate) {
+  // Years beyond 1.9 billion once gave no text at all.
+  EXPECT_EQ(AsText(Parse("2020120154.2.4"), true), Cn("2020120154Y2M4D"));
+  DateTime last = Parse("2147483647-12-31");
+  ASSERT_NE(last, kInvalidDateTime);
+  EXPECT_EQ(AsText(last), Cn("2147483647Y12M31D"));
+  // A day later the year no longer fits 32 bits: no date.
+  EXPECT_EQ(AsText(last + 1), "<null>");
+  EXPECT_EQ(CalendarDate(last + 1).month, 0);
+}
+
 TEST(TimeInterval, UnitsOfTheDifference) {
   DateTime jan2 = Parse("1970-01-02 08:00:00");
   DateTime jan1 = Parse("1970-01-01 08:00:00");
