@@ -114,4 +114,18 @@ TEST(CodePage936, CharactersOutsideTheCodePageBecomeTheDefaultCharacter) {
   EXPECT_NE(used_default, 0);
 }
 
+TEST(CodePage936, APairTheCodePageLacksIsOneCharacterAndTheNextKeepsItsBytes) {
+  // A2 A0 has a lead and a trail byte but no character in GBK; the full-width
+  // reverse solidus after it must not be read from its second byte on.
+  platform::WCHAR wide[8] = {};
+  ASSERT_EQ(os.MultiByteToWideChar(936, 0, "\xA2\xA0\xA3\xDC", 4, wide, 8), 2);
+  EXPECT_EQ(wide[1], u'\uFF3C');
+  // Whatever the pair becomes, the full-width digit after it is still a 1.
+  char mapped[8] = {};
+  int n = os.LCMapStringA(0x0804, platform::LCMAP_HALFWIDTH, "\xA2\xA0\xA3\xB1", 4, mapped,
+                          sizeof mapped);
+  ASSERT_GE(n, 2);
+  EXPECT_EQ(mapped[n - 1], '1');
+}
+
 }  // namespace

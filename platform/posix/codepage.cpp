@@ -72,6 +72,13 @@ size_t Utf8SequenceLength(const unsigned char* p, size_t available) {
   return n;
 }
 
+// Bytes taken by a GBK sequence that does not convert: a lead byte and a
+// byte in the trail range are one character (one GBK lacks), as Windows reads
+// them; anything else is one byte. The next character starts after them.
+size_t UnconvertedGbkLength(const unsigned char* p, size_t left) {
+  return GbkCharLength(p, left) == 2 && p[1] >= 0x40 && p[1] != 0x7F && p[1] != 0xFF ? 2 : 1;
+}
+
 void AppendUtf16(std::string& out, char16_t unit) {
   out.push_back(static_cast<char>(unit & 0xFF));
   out.push_back(static_cast<char>(unit >> 8));
@@ -118,7 +125,7 @@ int MultiByteToWideChar(UINT code_page, DWORD, const char* bytes, int byte_count
   auto replace = [code_page](const unsigned char* p, size_t left, std::string& out) {
     AppendUtf16(out, u'?');
     if (code_page == kCodePageUtf8) return Utf8SequenceLength(p, left);
-    return size_t{1};
+    return UnconvertedGbkLength(p, left);
   };
   size_t rest = cd.Run(bytes, length, units, replace);
   for (size_t i = 0; i < rest; ++i) AppendUtf16(units, u'?');  // a character cut at the end
@@ -198,8 +205,7 @@ std::string GbkToTerminal::Convert(const char* bytes, size_t length) {
   if (!cd.Valid()) return input;
   auto replace = [](const unsigned char* p, size_t left, std::string& o) {
     o.push_back('?');
-    return GbkCharLength(p, left) == 2 && p[1] >= 0x40 && p[1] != 0x7F && p[1] != 0xFF ? size_t{2}
-                                                                                       : size_t{1};
+    return UnconvertedGbkLength(p, left);
   };
   size_t rest = cd.Run(input.data(), input.size(), out, replace);
   if (rest > 0) {
