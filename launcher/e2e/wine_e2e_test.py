@@ -74,6 +74,15 @@ class WineEndToEnd(unittest.TestCase):
         self.assertEqual(folder.lower(), (self.temp + "\\zelmorvika\\" + name).lower())
         self.assertTrue(os.path.isdir(winepath("-u", folder)))
 
+    def test_path_file_of_junk_gives_the_message_and_ends_normally(self):
+        with open(os.path.join(self.work, "path.txt"), "wb") as f:
+            f.write(bytes(range(1, 256)) * 8 + b"\x00tail\xd6")
+        run = self.run_tool()
+        run.read_until(MESSAGE_END, timeout=WINE_START_TIMEOUT)
+        run.type("")
+        self.assertEqual(run.finish(timeout=60), 0)
+        self.assertEqual(self.starts(), [])
+
     def test_missing_browser_shows_the_message_and_waits_for_enter(self):
         run = self.run_tool()
         out = run.read_until(MESSAGE_END, timeout=WINE_START_TIMEOUT)
