@@ -80,6 +80,7 @@ platform::Api FakeMachineApi() {
     return platform::kTrue;
   };
   api.CloseHandle = [](platform::HANDLE) -> platform::BOOL { return platform::kTrue; };
+  // NOLINTNEXTLINE(readability-non-const-parameter): CreateProcessA's own signature
   api.CreateProcessA = [](const char*, char* command_line, void*, void*, platform::BOOL,
                           platform::DWORD, void*, const char*, platform::STARTUPINFOA*,
                           platform::PROCESS_INFORMATION* info) -> platform::BOOL {
@@ -188,7 +189,7 @@ TEST_F(MainRoutineTest, PathFileReplacesTheDefaultAfterTrimmingSpaces) {
 }
 
 TEST_F(MainRoutineTest, PathFileThatCannotBeUsedGivesTheNotFoundMessage) {
-  for (std::string contents :
+  for (const std::string& contents :
        {std::string("D:\\chrome.exe\r\n"), std::string("   "), std::string()}) {
     g = {};
     g.existing[kPathFile] = true;

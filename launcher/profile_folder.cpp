@@ -71,7 +71,8 @@ Text RepeatText(Text text, int32_t n) {
   uint32_t length = TextLength(text);
   if (length == 0 || n <= 0) return nullptr;
   char* block = static_cast<char*>(AllocZeroed(length * static_cast<uint32_t>(n) + 1));
-  for (int32_t i = 0; i < n; ++i) std::memcpy(block + i * length, text, length);
+  for (int32_t i = 0; i < n; ++i)
+    std::memcpy(block + static_cast<size_t>(i) * length, text, length);
   return block;
 }
 

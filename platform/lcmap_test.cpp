@@ -101,7 +101,7 @@ TEST(LocalTime, FieldsAreAConsistentDateAndTime) {
   auto stamp = [](const platform::SYSTEMTIME& t) {
     return ((((t.wYear * 13LL + t.wMonth) * 32 + t.wDay) * 24 + t.wHour) * 60 + t.wMinute) *
                60000LL +
-           t.wSecond * 1000 + t.wMilliseconds;
+           t.wSecond * 1000LL + t.wMilliseconds;
   };
   EXPECT_GE(stamp(later), stamp(now));
 }

@@ -29,7 +29,8 @@ Args Recorded() {
 }
 
 // Starts `line`, waiting for the program when `wait`; false when it did not start.
-bool Start(std::string line, bool wait = true) {
+bool Start(const std::string& command, bool wait = true) {
+  std::string line = command;  // CreateProcessA may write into it
   const platform::Api& os = platform::Os();
   std::remove(kRecord);
   platform::STARTUPINFOA startup{};

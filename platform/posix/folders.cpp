@@ -67,7 +67,7 @@ std::string UserDirectory(const char* key, const char* fallback) {
 // The folder of a CSIDL value on Linux; empty where Linux has none.
 std::string SpecialFolder(int csidl) {
   const std::string data = EnvOr("XDG_DATA_HOME", Home() + "/.local/share");
-  const std::string config = EnvOr("XDG_CONFIG_HOME", Home() + "/.config");
+  std::string config = EnvOr("XDG_CONFIG_HOME", Home() + "/.config");
   switch (csidl) {
     case 5:  // documents
       return UserDirectory("XDG_DOCUMENTS_DIR", "Documents");

@@ -36,7 +36,7 @@ int LCMapStringA(DWORD locale, DWORD flags, const char* source, int source_lengt
                  char* destination, int destination_length);
 
 // Clock and delays (clock.cpp).
-void GetLocalTime(SYSTEMTIME* time);
+void GetLocalTime(SYSTEMTIME* out);
 void Sleep(DWORD milliseconds);
 BOOL VariantTimeToSystemTime(double variant_time, SYSTEMTIME* time);
 

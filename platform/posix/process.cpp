@@ -16,6 +16,7 @@
 #include "platform/posix/posix_backend.h"
 #include "platform/posix/system_text.h"
 
+// NOLINTNEXTLINE(readability-redundant-declaration): <unistd.h> has it only with _GNU_SOURCE
 extern char** environ;
 
 namespace platform::posix {
@@ -34,6 +35,7 @@ std::vector<std::string> EnvironmentBlock(const char* block) {
 
 std::vector<char*> Pointers(std::vector<std::string>& strings) {
   std::vector<char*> out;
+  out.reserve(strings.size() + 1);
   for (std::string& s : strings) out.push_back(s.data());
   out.push_back(nullptr);
   return out;

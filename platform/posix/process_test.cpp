@@ -26,7 +26,8 @@ std::string Slurp() {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-bool Start(std::string line, platform::PROCESS_INFORMATION* process) {
+bool Start(const std::string& command, platform::PROCESS_INFORMATION* process) {
+  std::string line = command;  // CreateProcessA may write into it
   platform::STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   return platform::Os().CreateProcessA(nullptr, line.data(), nullptr, nullptr, platform::kTrue, 0,

@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "runtime/core/memory.h"
+
 // Reference to GBK bytes ending in a NUL: a heap block owned by one variable,
 // or a literal of the program. Null is the empty text.
 using Text = const char*;
@@ -137,7 +139,6 @@ class Owned {
 using OwnedText = Owned<Text>;
 using OwnedBytes = Owned<Bytes>;
 
-void FreeBlock(const void* block);
 template <typename T>
 void Owned<T>::Release(T value) {
   FreeBlock(value);

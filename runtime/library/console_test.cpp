@@ -58,7 +58,8 @@ platform::Api FakeApi(const FakeConsole& console) {
   return api;
 }
 
-std::vector<std::string> Write(std::initializer_list<ArgSlot> slots, FakeConsole console = {}) {
+std::vector<std::string> Write(std::initializer_list<ArgSlot> slots,
+                               const FakeConsole& console = {}) {
   platform::Api api = FakeApi(console);
   platform::ScopedApi use(api);
   ConsoleWrite(static_cast<int32_t>(slots.size()), slots.begin());
@@ -111,7 +112,7 @@ TEST(ConsoleWrite, AFailingOrStalledWriteEndsOnlyThatValue) {
             (Calls{"oabc", "odef", "og"}));
 }
 
-std::string Read(ArgSlot echo, FakeConsole console) {
+std::string Read(ArgSlot echo, const FakeConsole& console) {
   platform::Api api = FakeApi(console);
   platform::ScopedApi use(api);
   OwnedText text(CallLibrary(ConsoleRead, {echo}));

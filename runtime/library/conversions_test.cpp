@@ -30,7 +30,8 @@ int32_t Integer(const char* text) { return Integer(TextSlot(text)); }
 
 std::string Trim(std::string number) {
   TrimFraction(number.data());
-  return number.c_str();
+  number.resize(std::strlen(number.c_str()));
+  return number;
 }
 
 // An array block of int32 elements: dimension count, sizes, then the data.

@@ -16,7 +16,7 @@ namespace {
 
 // A Bytes block in test memory.
 struct Block {
-  explicit Block(std::string data) : storage(8 + data.size()) {
+  explicit Block(const std::string& data) : storage(8 + data.size()) {
     BytesHeader header{1, static_cast<int32_t>(data.size())};
     std::memcpy(storage.data(), &header, 8);
     std::memcpy(storage.data() + 8, data.data(), data.size());
