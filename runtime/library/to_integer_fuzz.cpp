@@ -115,11 +115,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // (A9 64) maps to two characters, three bytes, and two of them no longer
   // fit (the result is then empty).
   FUZZ_CHECK(half.size() <= text.size() + 1);
-  // Mapping twice changes nothing. Not so with a byte 0xFF, which GBK lacks:
-  // it becomes "?" on Linux, and a full-width reverse solidus that it hid
-  // from the first pass (it pairs with the next byte there) is replaced in
-  // the second.
-  if (text.find('\xFF') == std::string::npos) FUZZ_CHECK(HalfWidth(half) == half);
+  // Mapping twice changes nothing. Not so with the bytes 0x80 and 0xFF,
+  // single characters of code page 936 that ReplaceAll takes as the first
+  // byte of a pair: a full-width reverse solidus they hide from the first
+  // pass can stand at a character boundary in the second.
+  if (text.find_first_of("\x80\xFF") == std::string::npos) FUZZ_CHECK(HalfWidth(half) == half);
   int32_t number = Integer(text);
   FUZZ_CHECK(number == Atol(half));
   FUZZ_CHECK(Integer(half) == number);
