@@ -68,8 +68,11 @@ void CheckRead(const ArgSlot& got, const std::string& bytes, int32_t type, int64
   }
   OwnedText text(static_cast<Text>(SlotPointer(got)));
   std::string expected;
-  if (offset >= 0 && offset < static_cast<int64_t>(bytes.size()))
-    expected = bytes.substr(static_cast<size_t>(offset)).c_str();
+  // The bytes from the offset up to the first NUL.
+  if (offset >= 0 && offset < static_cast<int64_t>(bytes.size())) {
+    std::string rest = bytes.substr(static_cast<size_t>(offset));
+    expected = rest.substr(0, rest.find('\0'));
+  }
   // The empty text is null, never a block with only the NUL.
   FUZZ_CHECK(expected.empty() ? text.get() == nullptr : expected == text.get());
 }

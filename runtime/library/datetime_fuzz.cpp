@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DateTime parsed = 0;
   bool ok = ParseDateTimeText(text.c_str(), &parsed);
   DateTime via_slot = CallLibrary(ToDateTime, {TextSlot(text.c_str())});
-  FUZZ_CHECK(std::memcmp(&via_slot, &parsed, sizeof parsed) == 0);
+  FUZZ_CHECK(via_slot == parsed);
   if (!ok) {
     FUZZ_CHECK(parsed == kInvalidDateTime);
     return 0;

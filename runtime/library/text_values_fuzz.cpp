@@ -3,6 +3,7 @@
 // made at their true size, so that a read past them is reported.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,9 @@ namespace {
 
 std::string TextOf(Text text) { return text != nullptr ? text : ""; }
 
+// What a text of these bytes reads: the bytes before the first NUL.
+std::string UpToNul(const std::string& bytes) { return bytes.substr(0, bytes.find('\0')); }
+
 void CheckConcat(FuzzedDataProvider& input) {
   std::vector<std::string> parts(input.ConsumeIntegralInRange<size_t>(1, 4));
   std::vector<bool> null_part(parts.size());
@@ -23,7 +27,7 @@ void CheckConcat(FuzzedDataProvider& input) {
   for (size_t i = 0; i < parts.size(); ++i) {
     null_part[i] = input.ConsumeBool();
     parts[i] = input.ConsumeRandomLengthString(64);
-    if (!null_part[i]) joined += parts[i].c_str();
+    if (!null_part[i]) joined += UpToNul(parts[i]);
   }
   auto part = [&](size_t i) -> Text {
     return i < parts.size() && !null_part[i] ? parts[i].c_str() : nullptr;
@@ -63,7 +67,7 @@ void CheckFromBuffer(FuzzedDataProvider& input) {
   // Exactly `length` bytes and the NUL; the text reads to the first NUL.
   FUZZ_CHECK(std::memcmp(text.get(), exact.data(), exact.size()) == 0);
   FUZZ_CHECK(text.get()[length] == 0);
-  FUZZ_CHECK(TextOf(text.get()) == std::string(exact.data(), exact.size()).c_str());
+  FUZZ_CHECK(TextOf(text.get()) == UpToNul(std::string(exact.data(), exact.size())));
 }
 
 // An array block: a dimension count, the sizes, then the elements; sized
@@ -89,14 +93,14 @@ void CheckArray(FuzzedDataProvider& input) {
   auto* block = static_cast<char*>(std::malloc(header + contents.size()));
   std::memcpy(block, &dimensions, sizeof dimensions);
   if (!sizes.empty()) std::memcpy(block + sizeof(int32_t), sizes.data(), header - sizeof(int32_t));
-  std::memcpy(block + header, contents.data(), contents.size());
+  std::copy(contents.begin(), contents.end(), block + header);
 
   TypeTag tag = kind == 5 ? TAG_BYTES : (kBases[kind] | TAG_ARRAY);
   OwnedText text(CallLibrary(ToText, {PointerSlot(tag, block)}));
   OwnedText direct(BytesToText(block, kSizes[kind]));
   std::free(block);
   // The elements' bytes up to the first NUL; the empty text is null.
-  std::string expected = contents.c_str();
+  std::string expected = UpToNul(contents);
   FUZZ_CHECK(expected.empty() ? text.get() == nullptr : TextOf(text.get()) == expected);
   FUZZ_CHECK(TextOf(direct.get()) == expected);
 }
