@@ -217,6 +217,12 @@ std::string GbkToTerminal::Convert(const char* bytes, size_t length) {
   return out;
 }
 
+std::string GbkToTerminal::Whole(const char* bytes, size_t length) {
+  GbkToTerminal converter;
+  std::string out = converter.Convert(bytes, length);
+  return out + converter.Flush();
+}
+
 std::string GbkToTerminal::Flush() {
   if (!has_pending_) return {};
   has_pending_ = false;

@@ -31,11 +31,7 @@ bool WellFormedUtf8(const std::string& text) {
   return true;
 }
 
-std::string Whole(const std::string& gbk) {
-  GbkToTerminal converter;
-  std::string out = converter.Convert(gbk.data(), gbk.size());
-  return out + converter.Flush();
-}
+std::string Whole(const std::string& gbk) { return GbkToTerminal::Whole(gbk.data(), gbk.size()); }
 
 }  // namespace
 

@@ -24,10 +24,7 @@ int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
   line += ": ";
   line += text != nullptr ? text : "";
   line += "\n";
-  if (isatty(STDERR_FILENO) != 0) {
-    GbkToTerminal converter;
-    line = converter.Convert(line.data(), line.size()) + converter.Flush();
-  }
+  if (isatty(STDERR_FILENO) != 0) line = GbkToTerminal::Whole(line.data(), line.size());
   WriteStandardError(line.data(), line.size());
   return IDOK;
 }
@@ -42,10 +39,10 @@ int wsprintfA(char* buffer, const char* format, ...) {
       out.push_back(*p);
       continue;
     }
-    char spec = *++p;
-    if (spec == 0) break;
+    char conversion = *++p;
+    if (conversion == 0) break;
     char number[32];
-    switch (spec) {
+    switch (conversion) {
       case 'd':
       case 'i':
         snprintf(number, sizeof number, "%d", va_arg(args, int));
@@ -68,7 +65,7 @@ int wsprintfA(char* buffer, const char* format, ...) {
         break;
       }
       default:
-        out.push_back(spec);
+        out.push_back(conversion);
         break;
     }
   }

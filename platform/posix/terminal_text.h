@@ -21,6 +21,8 @@ class GbkToTerminal {
   std::string Convert(const char* bytes, size_t length);
   // What is still held back (a lone lead byte), as "?".
   std::string Flush();
+  // A whole text at once: Convert, then Flush.
+  static std::string Whole(const char* bytes, size_t length);
 
  private:
   bool has_pending_ = false;

@@ -13,11 +13,7 @@ namespace {
 using platform::posix::GbkToTerminal;
 using platform::posix::TerminalToGbk;
 
-std::string Shown(const std::string& gbk) {
-  GbkToTerminal converter;
-  std::string out = converter.Convert(gbk.data(), gbk.size());
-  return out + converter.Flush();
-}
+std::string Shown(const std::string& gbk) { return GbkToTerminal::Whole(gbk.data(), gbk.size()); }
 
 }  // namespace
 
