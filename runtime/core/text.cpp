@@ -37,6 +37,11 @@ ArgSlot PointerSlot(TypeTag tag, const void* address) {
   return Make64(reinterpret_cast<uintptr_t>(address), tag);
 }
 
+const ArgSlot& SlotAt(int32_t count, const ArgSlot* slots, int32_t index) {
+  static const ArgSlot kOmitted = OmittedSlot();
+  return index >= 0 && index < count ? slots[index] : kOmitted;
+}
+
 uint64_t SlotBits(const ArgSlot& slot) { return static_cast<uint64_t>(slot.high) << 32 | slot.low; }
 int32_t SlotInt(const ArgSlot& slot) { return static_cast<int32_t>(slot.low); }
 double SlotDouble(const ArgSlot& slot) {

@@ -77,6 +77,8 @@ int32_t SlotInt(const ArgSlot& slot);
 double SlotDouble(const ArgSlot& slot);
 const void* SlotPointer(const ArgSlot& slot);
 inline bool SlotGiven(const ArgSlot& slot) { return slot.tag != TAG_OMITTED; }
+// Slot `index` (0-based) of an argument list; an omitted slot past its end.
+const ArgSlot& SlotAt(int32_t count, const ArgSlot* slots, int32_t index);
 
 // Width in bytes of a value of the tag (the runtime's value-width rule).
 uint32_t TagWidth(TypeTag tag);

@@ -54,7 +54,8 @@ int32_t LineLength(const char* buffer, int32_t n) {
 
 void ConsoleWrite(int32_t count, const ArgSlot* args) {
   const platform::Api& os = platform::Os();
-  bool to_error = count >= 1 && SlotGiven(args[0]) && SlotInt(args[0]) == 2;
+  const ArgSlot& direction = SlotAt(count, args, 0);
+  bool to_error = SlotGiven(direction) && SlotInt(direction) == 2;
   platform::HANDLE out =
       os.GetStdHandle(to_error ? platform::STD_ERROR_HANDLE : platform::STD_OUTPUT_HANDLE);
   if (out == nullptr) return;
@@ -67,7 +68,8 @@ void ConsoleWrite(int32_t count, const ArgSlot* args) {
 Text ConsoleRead(int32_t count, const ArgSlot* args) {
   const platform::Api& os = platform::Os();
   char buffer[kLineBuffer];
-  bool echo = count < 1 || !SlotGiven(args[0]) || args[0].low != 0;
+  const ArgSlot& echo_slot = SlotAt(count, args, 0);
+  bool echo = !SlotGiven(echo_slot) || echo_slot.low != 0;
   if (echo) {
     platform::HANDLE in = os.GetStdHandle(platform::STD_INPUT_HANDLE);
     if (in == nullptr) return nullptr;

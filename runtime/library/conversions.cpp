@@ -23,11 +23,6 @@ constexpr double kTwoTo63 = 9223372036854775808.0;
 
 constexpr platform::DWORD kLocaleChinesePrc = 0x0804;
 
-const ArgSlot& FirstSlot(int32_t count, const ArgSlot* args) {
-  static const ArgSlot kOmitted{0, 0, TAG_OMITTED};
-  return count >= 1 ? args[0] : kOmitted;
-}
-
 // The text a TAG_TEXT slot refers to; null for any other slot.
 Text SlotText(const ArgSlot& slot) {
   return slot.tag == TAG_TEXT ? static_cast<Text>(SlotPointer(slot)) : nullptr;
@@ -215,7 +210,7 @@ bool ReplaceAll(Text* text, Text find, Text replacement, bool release_old) {
 }
 
 Text ToText(int32_t count, const ArgSlot* args) {
-  const ArgSlot& value = FirstSlot(count, args);
+  const ArgSlot& value = SlotAt(count, args, 0);
   const void* pointer = SlotPointer(value);
   if ((value.tag & TAG_ARRAY) != 0 && IsBasicTag(value.tag)) {
     switch (value.tag & ~TAG_ARRAY) {
@@ -258,7 +253,7 @@ Text ToText(int32_t count, const ArgSlot* args) {
 }
 
 Text TrimBlanks(int32_t count, const ArgSlot* args) {
-  const auto* t = reinterpret_cast<const unsigned char*>(SlotText(FirstSlot(count, args)));
+  const auto* t = reinterpret_cast<const unsigned char*>(SlotText(SlotAt(count, args, 0)));
   if (t == nullptr) return nullptr;
   size_t first = 0;
   while (t[first] != 0) {
@@ -291,7 +286,7 @@ Text TrimBlanks(int32_t count, const ArgSlot* args) {
 }
 
 Text ToHalfWidth(int32_t count, const ArgSlot* args) {
-  Text source = SlotText(FirstSlot(count, args));
+  Text source = SlotText(SlotAt(count, args, 0));
   if (TextLength(source) == 0) return nullptr;
 
   // The solidus and the reverse solidus first, then the mapping of the rest.
@@ -314,7 +309,7 @@ Text ToHalfWidth(int32_t count, const ArgSlot* args) {
 }
 
 int32_t ToInteger(int32_t count, const ArgSlot* args) {
-  const ArgSlot& value = FirstSlot(count, args);
+  const ArgSlot& value = SlotAt(count, args, 0);
   switch (value.tag) {
     case TAG_TEXT: {
       OwnedText half(ToHalfWidth(1, &value));

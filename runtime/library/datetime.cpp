@@ -53,11 +53,6 @@ int64_t YearsLength(int64_t first, int64_t last) {
   return 365 * (last - first + 1) + LeapYearsThrough(last) - LeapYearsThrough(first - 1);
 }
 
-const ArgSlot* SlotAt(int32_t count, const ArgSlot* args, int32_t index) {
-  static const ArgSlot kOmitted{0, 0, TAG_OMITTED};
-  return index < count ? &args[index] : &kOmitted;
-}
-
 // Whole days and the year and month of a date-time (units 1-4 of intervals).
 struct YearMonth {
   int64_t year;
@@ -263,7 +258,7 @@ DateTime CurrentTime(int32_t, const ArgSlot*) {
 }
 
 DateTime ToDateTime(int32_t count, const ArgSlot* args) {
-  const ArgSlot& value = *SlotAt(count, args, 0);
+  const ArgSlot& value = SlotAt(count, args, 0);
   switch (value.tag) {
     case TAG_DATETIME:
     case TAG_DOUBLE:
@@ -280,9 +275,9 @@ DateTime ToDateTime(int32_t count, const ArgSlot* args) {
 }
 
 double TimeInterval(int32_t count, const ArgSlot* args) {
-  double first = SlotDouble(*SlotAt(count, args, 0));
-  double second = SlotDouble(*SlotAt(count, args, 1));
-  switch (SlotInt(*SlotAt(count, args, 2))) {
+  double first = SlotDouble(SlotAt(count, args, 0));
+  double second = SlotDouble(SlotAt(count, args, 1));
+  switch (SlotInt(SlotAt(count, args, 2))) {
     case 1:
       return static_cast<double>(YearMonthOf(first).year - YearMonthOf(second).year);
     case 2: {

@@ -9,12 +9,6 @@
 
 namespace {
 
-const ArgSlot kOmitted = {0, 0, TAG_OMITTED};
-
-const ArgSlot& Arg(int32_t count, const ArgSlot* args, int32_t index) {
-  return index < count ? args[index] : kOmitted;
-}
-
 // A fresh Bytes block of `length` bytes (length > 0), zero-filled or not.
 BytesHeader* NewBytes(int32_t length, bool zeroed) {
   uint32_t size = static_cast<uint32_t>(length) + sizeof(BytesHeader);
@@ -56,7 +50,7 @@ const uint8_t* ArrayElements(const void* block) {
 // gives the empty Bytes; a read that ends early gives what was read.
 Bytes ReadFileBytes(int32_t count, const ArgSlot* args) {
   const platform::Api& os = platform::Os();
-  auto name = static_cast<Text>(SlotPointer(Arg(count, args, 0)));
+  auto name = static_cast<Text>(SlotPointer(SlotAt(count, args, 0)));
   if (name == nullptr) return nullptr;
   platform::HANDLE file = os.CreateFileA(
       name, platform::GENERIC_READ, platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE, nullptr,
@@ -83,9 +77,9 @@ Bytes ReadFileBytes(int32_t count, const ArgSlot* args) {
 
 bool RunProgram(int32_t count, const ArgSlot* args) {
   const platform::Api& os = platform::Os();
-  auto command = static_cast<Text>(SlotPointer(Arg(count, args, 0)));
-  bool wait = Arg(count, args, 1).low != 0;
-  const ArgSlot& mode = Arg(count, args, 2);
+  auto command = static_cast<Text>(SlotPointer(SlotAt(count, args, 0)));
+  bool wait = SlotAt(count, args, 1).low != 0;
+  const ArgSlot& mode = SlotAt(count, args, 2);
   int show = platform::SW_SHOW;
   if (SlotGiven(mode) && SlotInt(mode) >= 1 && SlotInt(mode) <= 6)
     show = kShowStates[SlotInt(mode) - 1];
@@ -111,19 +105,19 @@ bool RunProgram(int32_t count, const ArgSlot* args) {
 }
 
 void Delay(int32_t count, const ArgSlot* args) {
-  int32_t milliseconds = SlotInt(Arg(count, args, 0));
+  int32_t milliseconds = SlotInt(SlotAt(count, args, 0));
   if (milliseconds <= 0) return;
   platform::Os().Sleep(static_cast<platform::DWORD>(milliseconds));
 }
 
 Bytes BlankBytes(int32_t count, const ArgSlot* args) {
-  int32_t length = SlotInt(Arg(count, args, 0));
+  int32_t length = SlotInt(SlotAt(count, args, 0));
   return length <= 0 ? nullptr : NewBytes(length, true);
 }
 
 Bytes PointerToBytes(int32_t count, const ArgSlot* args) {
-  const void* address = SlotPointer(Arg(count, args, 0));
-  int32_t length = SlotInt(Arg(count, args, 1));
+  const void* address = SlotPointer(SlotAt(count, args, 0));
+  int32_t length = SlotInt(SlotAt(count, args, 1));
   if (address == nullptr || length <= 0) return nullptr;
   BytesHeader* block = NewBytes(length, false);
   std::memcpy(MutableData(block), address, static_cast<size_t>(length));
@@ -131,9 +125,9 @@ Bytes PointerToBytes(int32_t count, const ArgSlot* args) {
 }
 
 ArgSlot GetBytesData(int32_t count, const ArgSlot* args) {
-  auto bytes = static_cast<Bytes>(SlotPointer(Arg(count, args, 0)));
-  int32_t type = SlotInt(Arg(count, args, 1));
-  const ArgSlot& position = Arg(count, args, 2);
+  auto bytes = static_cast<Bytes>(SlotPointer(SlotAt(count, args, 0)));
+  int32_t type = SlotInt(SlotAt(count, args, 1));
+  const ArgSlot& position = SlotAt(count, args, 2);
   if (type < 1 || type > 10) ReportRuntimeError(100, 0, 0);
   TypeTag tag = kTypeTags[type - 1];
   ArgSlot result = {0, 0, tag};
