@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "runtime/core/memory.h"
+#include "runtime/core/text.h"
 
 LoadedModuleTable g_loaded_modules = {};
 
@@ -30,16 +31,6 @@ char g_message[kMessageBufferSize];
   RuntimeExit(0);
 }
 
-// Reads a decimal number the way atoi does: blanks, a sign, digits.
-int64_t ReadOrdinal(const char* p) {
-  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-  bool negative = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
-  int64_t value = 0;
-  while (*p >= '0' && *p <= '9' && value <= 0xFFFFF) value = value * 10 + (*p++ - '0');
-  return negative ? -value : value;
-}
-
 }  // namespace
 
 void* BindLibraryFunction(const char* module, const char* function, BindingSlot* slot) {
@@ -59,8 +50,9 @@ void* BindLibraryFunction(const char* module, const char* function, BindingSlot*
   void* address = nullptr;
   if (function[0] == '#') {
     // Ordinals are 1 to 65535; any other number names no function.
-    int64_t ordinal = ReadOrdinal(function + 1);
-    if (ordinal >= 1 && ordinal <= 0xFFFF) {
+    bool exact = false;
+    int32_t ordinal = ReadDecimal(function + 1, &exact);
+    if (exact && ordinal >= 1 && ordinal <= 0xFFFF) {
       const char* by_ordinal = reinterpret_cast<const char*>(static_cast<uintptr_t>(ordinal));
       address = os.GetProcAddress(handle, by_ordinal);
     }

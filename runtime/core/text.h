@@ -57,6 +57,11 @@ Result CallLibrary(LibraryOperation<Result> operation, std::initializer_list<Arg
   return operation(static_cast<int32_t>(slots.size()), slots.begin());
 }
 
+// Reads a decimal number as atol does: blanks, one sign, then digits up to
+// the first other byte, wrapping around at 32 bits. *exact, when given, tells
+// whether the number written fits a signed 32-bit integer as it stands.
+int32_t ReadDecimal(const char* text, bool* exact = nullptr);
+
 // Building slots.
 ArgSlot OmittedSlot();
 ArgSlot BoolSlot(bool value);

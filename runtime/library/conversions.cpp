@@ -64,18 +64,6 @@ int32_t FormatDouble(double value, char (&buffer)[kWorkBufferSize]) {
   return n < 0 ? 0 : static_cast<int32_t>(std::strlen(buffer));
 }
 
-// Decimal reading as atol does it, with 32-bit wrap-around: white space, one
-// sign, digits up to the first other character.
-int32_t ReadDecimal(Text text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p == ' ' || (*p >= 9 && *p <= 13)) ++p;
-  bool negative = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
-  uint32_t value = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) value = value * 10u + (*p - '0');
-  return static_cast<int32_t>(negative ? 0u - value : value);
-}
-
 // Whether the n bytes of find stand at `at`. Find texts are a character or
 // two, where a library call per position costs more than the comparison.
 bool MatchesAt(const char* at, const char* find, size_t n) {
