@@ -62,6 +62,18 @@ const char kUnsafeFolderTail[] =
     "\xEB\xC9\xBE\xB3\xFD\xCB\xFC\xBB\xF2\xBB\xBB\xD2\xBB\xB8\xF6\xC1\xD9\xCA\xB1\xCE\xC4\xBC"
     "\xFE\xBC\xD0\xBA\xF3\xD4\xD9\xD4\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1\xA3";
 
+// The browser profile folder could not be made; the browser was not started:
+// <folder>. Make sure the temporary folder exists and can be written to, then
+// run again.
+const char kFolderNotMadeHead[] =
+    "   \r\n   \xE4\xAF\xC0\xC0\xC6\xF7\xD7\xCA\xC1\xCF\xCE\xC4\xBC\xFE\xBC\xD0\xCE\xDE\xB7"
+    "\xA8\xB4\xB4\xBD\xA8\xA3\xAC\xC3\xBB\xD3\xD0\xC6\xF4\xB6\xAF\xE4\xAF\xC0\xC0\xC6\xF7"
+    "\xA3\xBA\r\n   ";
+const char kFolderNotMadeTail[] =
+    "\r\n   \r\n   \xC7\xEB\xC8\xB7\xC8\xCF\xC1\xD9\xCA\xB1\xCE\xC4\xBC\xFE\xBC\xD0\xB4\xE6"
+    "\xD4\xDA\xB2\xA2\xC7\xD2\xBF\xC9\xD2\xD4\xD0\xB4\xC8\xEB\xA3\xAC\xC8\xBB\xBA\xF3\xD4"
+    "\xD9\xD4\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1\xA3";
+
 constexpr char kFolderName[] = "zelmorvika";
 constexpr char kOpeningQuote[] = "\"";
 constexpr char kOptionText[] = "\" --user-data-dir=";
@@ -82,16 +94,64 @@ void Complain(Text message) {
   OwnedText line(CallLibrary(ConsoleRead, {OmittedSlot()}));
 }
 
-// The folder of `parent` or `profile` that must not receive the profile, or
-// null. (A temporary-files folder GBK cannot name is refused by the caller.) The shared parent is
-// judged before anything is made in it, both again after the profile folder is made, right before
-// the browser gets them.
-Text UnsafeFolder(Text parent, Text profile) {
-  if (FolderStatus(parent) == platform::kFolderUnsafe) return parent;
-  if (!DirectoryExists(profile)) CreateDirectoryPath(profile);
-  if (FolderStatus(parent) == platform::kFolderUnsafe) return parent;
-  if (FolderStatus(profile) == platform::kFolderUnsafe) return profile;
-  return nullptr;
+// Names tried for the profile folder before giving up: a second of names.
+constexpr int32_t kNamesToTry = 1000;
+
+// Why no browser may be started on the profile folder.
+enum class Refusal { kNone, kUnsafe, kNotMade };
+
+// Makes this run's profile folder, fresh: below `base`, in zelmorvika, named
+// by `stamp` or, when that name is taken (two runs in one second, a clock set
+// back), by the next millisecond's. `folder` receives the folder made, or the
+// one that is refused. The shared parent is judged before anything is made in
+// it, and both again once the folder is made.
+Refusal MakeProfileFolder(Text base, Text stamp, OwnedText& folder) {
+  OwnedText parent(ConcatTexts({base, kFolderName}));
+  OwnedText name(ConcatTexts({stamp}));
+  folder.Reset(ConcatTexts({parent.get(), platform::kPathSeparator, name.get()}));
+  if (base == nullptr) return Refusal::kNotMade;
+  bool unsafe_parent =
+      !NamesTempFolder(base) || FolderStatus(parent.get()) == platform::kFolderUnsafe;
+  if (unsafe_parent) {
+    folder.Reset(parent.Take());
+    return Refusal::kUnsafe;
+  }
+  CreateDirectoryPath(parent.get());
+  for (int32_t tries = 1; !MakeDirectory(folder.get()); ++tries) {
+    if (tries == kNamesToTry || !DirectoryExists(folder.get())) {
+      if (FolderStatus(parent.get()) != platform::kFolderUnsafe) return Refusal::kNotMade;
+      folder.Reset(parent.Take());
+      return Refusal::kUnsafe;
+    }
+    name.Reset(NextTimestamp(name.get()));
+    folder.Reset(ConcatTexts({parent.get(), platform::kPathSeparator, name.get()}));
+  }
+  if (FolderStatus(parent.get()) != platform::kFolderPrivate) {
+    folder.Reset(parent.Take());
+    return Refusal::kUnsafe;
+  }
+  return FolderStatus(folder.get()) == platform::kFolderPrivate ? Refusal::kNone : Refusal::kUnsafe;
+}
+
+// The browser path as started: without the one pair of double quotes that
+// may wrap it, and absolute, so that the file started is the file checked
+// (a program is otherwise searched for in other folders first). Null when
+// it is empty or a command line cannot carry it.
+Text BrowserToStart(Text path) {
+  const platform::Api& os = platform::Os();
+  OwnedText unquoted(ConcatTexts({path}));
+  uint32_t length = TextLength(path);
+  if (length >= 2 && path[0] == '"' && path[length - 1] == '"')
+    unquoted.Reset(TextFromBuffer(path + 1, static_cast<int32_t>(length - 2)));
+  if (unquoted.get() == nullptr || std::strchr(unquoted.get(), '"') != nullptr) return nullptr;
+  if (os.PathIsRelativeA(unquoted.get()) == 0) return unquoted.Take();
+  platform::DWORD size = os.GetFullPathNameA(unquoted.get(), 0, nullptr, nullptr);
+  if (size == 0 || size > 0x7FFFFFFF) return nullptr;
+  auto* buffer = static_cast<char*>(AllocZeroed(size));
+  OwnedText full(buffer);
+  platform::DWORD n = os.GetFullPathNameA(unquoted.get(), size, buffer, nullptr);
+  if (n == 0 || n >= size) return nullptr;
+  return TextFromBuffer(buffer, static_cast<int32_t>(n));
 }
 
 // The argument quoted so that the Microsoft C runtime's splitting gives it back
@@ -124,9 +184,15 @@ Text UnsafeFolderMessage(Text folder) {
   return ConcatTexts({kUnsafeFolderHead, folder, kUnsafeFolderTail});
 }
 
+Text FolderNotMadeMessage(Text folder) {
+  return ConcatTexts({kFolderNotMadeHead, folder, kFolderNotMadeTail});
+}
+
 Text BrowserCommandLine(Text browser_path, Text profile_folder) {
   Text folder = TextOrEmpty(profile_folder);
-  if (std::strpbrk(folder, " \t\"") == nullptr)
+  // Blanks split the argument; the rest would split it where the command
+  // interpreter runs the browser (a batch-file wrapper on Windows).
+  if (std::strpbrk(folder, " \t\"&|<>^()") == nullptr)
     return ConcatTexts({kOpeningQuote, browser_path, kOptionText, folder});
   std::string quoted = Quoted(folder);
   return ConcatTexts({kOpeningQuote, browser_path, kOptionText, quoted.c_str()});
@@ -175,6 +241,7 @@ int32_t MainRoutine() {
     text.Reset();
     browser_path.Reset(trimmed.Take());
   }
+  browser_path.Reset(BrowserToStart(browser_path.get()));
 
   int32_t result = 0;
   OwnedText profile_folder;
@@ -186,6 +253,12 @@ int32_t MainRoutine() {
     Write(kCountPrompt);
     OwnedText line(CallLibrary(ConsoleRead, {BoolSlot(true)}));
     int32_t count = CallLibrary(ToInteger, {TextSlot(TextOrEmpty(line.get()))});
+    // A number too large for the count is not the one typed: it wrapped.
+    OwnedText half(CallLibrary(ToHalfWidth, {TextSlot(TextOrEmpty(line.get()))}));
+    bool exact = false;
+    ReadDecimal(TextOrEmpty(half.get()), &exact);
+    if (!exact) count = 0;
+    half.Reset();
     line.Reset();
 
     OwnedText base(TempFolderText());
@@ -193,18 +266,17 @@ int32_t MainRoutine() {
     OwnedText stamp(MakeTimestamp(Given(now)));
     OwnedText stamp_copy(CallLibrary(ToText, {TextSlot(TextOrEmpty(stamp.get()))}));
     stamp.Reset();
-    OwnedText folder(
-        ConcatTexts({base.get(), kFolderName, platform::kPathSeparator, stamp_copy.get()}));
-    OwnedText parent(ConcatTexts({base.get(), kFolderName}));
-    const bool nameable = NamesTempFolder(base.get());
-    base.Reset();
-    stamp_copy.Reset();
-    profile_folder.Reset(folder.Take());
 
     for (int32_t i = 1; i <= count; ++i) {
-      Text unsafe = nameable ? UnsafeFolder(parent.get(), profile_folder.get()) : parent.get();
-      if (unsafe != nullptr) {
-        OwnedText message(UnsafeFolderMessage(unsafe));
+      Refusal refusal = Refusal::kNone;
+      if (i == 1) {
+        refusal = MakeProfileFolder(base.get(), stamp_copy.get(), profile_folder);
+      } else if (FolderStatus(profile_folder.get()) != platform::kFolderPrivate) {
+        refusal = Refusal::kUnsafe;  // gone, or not what was made
+      }
+      if (refusal != Refusal::kNone) {
+        OwnedText message(refusal == Refusal::kUnsafe ? UnsafeFolderMessage(profile_folder.get())
+                                                      : FolderNotMadeMessage(profile_folder.get()));
         Complain(message.get());
         result = 1;
         break;

@@ -27,7 +27,11 @@ extern const char kCountPrompt[];
 // The message shown instead of starting the browser when `folder` is a link or
 // a folder another user controls.
 Text UnsafeFolderMessage(Text folder);
+// The message shown instead of starting the browser when no fresh `folder`
+// could be made.
+Text FolderNotMadeMessage(Text folder);
 
 // The command line of one browser start. The folder is quoted (by the
-// Microsoft C runtime's rules) only when it holds a blank or a double quote.
+// Microsoft C runtime's rules) only when it holds a blank, a double quote or
+// a character the command interpreter acts on (& | < > ^ ( )).
 Text BrowserCommandLine(Text browser_path, Text profile_folder);

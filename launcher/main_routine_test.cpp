@@ -32,6 +32,8 @@ struct FakeMachine {
   size_t reads = 0;
   std::u16string unsafe;               // a folder another user controls
   bool unsafe_after_creation = false;  // ... that appears only once ours is made
+  bool read_only = false;              // no folder can be made
+  bool no_temp = false;                // no temporary-files folder
 };
 FakeMachine g;
 
@@ -90,6 +92,7 @@ platform::Api FakeMachineApi() {
   };
   api.Sleep = [](platform::DWORD ms) { g.sleeps.push_back(ms); };
   api.GetTempPathW = [](platform::DWORD, platform::WCHAR* buffer) -> platform::DWORD {
+    if (g.no_temp) return 0;
     std::u16string temp = u"R:";
     temp += static_cast<char16_t>(platform::kPathSeparator[0]);
     temp += u"T m p";
@@ -100,8 +103,21 @@ platform::Api FakeMachineApi() {
   };
   api.CreateDirectoryW = [](const platform::WCHAR* path, void*) -> platform::BOOL {
     g.created.push_back(path);
+    for (const auto& d : g.directories)
+      if (d == path) return platform::kFalse;
+    if (g.read_only) return platform::kFalse;
     g.directories.push_back(path);
     return platform::kTrue;
+  };
+  api.PathIsRelativeA = [](const char* path) -> platform::BOOL {
+    return path[0] != '/' && path[1] != ':' ? platform::kTrue : platform::kFalse;
+  };
+  api.GetFullPathNameA = [](const char* path, platform::DWORD size, char* buffer,
+                            char**) -> platform::DWORD {
+    std::string full = "W:" + kSep + "work" + kSep + path;
+    if (size <= full.size()) return static_cast<platform::DWORD>(full.size() + 1);
+    std::memcpy(buffer, full.c_str(), full.size() + 1);
+    return static_cast<platform::DWORD>(full.size());
   };
   api.PathIsDirectoryW = [](const platform::WCHAR* path) -> platform::BOOL {
     for (const auto& d : g.directories)
@@ -109,7 +125,7 @@ platform::Api FakeMachineApi() {
         return static_cast<platform::BOOL>(platform::FILE_ATTRIBUTE_DIRECTORY);
     return platform::kFalse;
   };
-  api.CheckPrivateFolderW = [](const platform::WCHAR* path) -> int {
+  api.PrivateFolderStatus = [](const platform::WCHAR* path) -> int {
     if (path == g.unsafe && (!g.unsafe_after_creation || !g.created.empty()))
       return platform::kFolderUnsafe;
     for (const auto& d : g.directories)
@@ -160,6 +176,10 @@ TEST(LauncherTexts, CommandLineQuotesTheFolderOnlyWhenItMustBe) {
   EXPECT_STREQ(spaced.get(), "\"C:\\b.exe\" --user-data-dir=\"C:\\Users\\A B\\x\\\\\"");
   OwnedText tab(BrowserCommandLine("b", "/t\tq/\"z"));
   EXPECT_STREQ(tab.get(), "\"b\" --user-data-dir=\"/t\tq/\\\"z\"");
+  for (const char* folder : {"C:\\R&D\\", "a|b", "a<b", "a>b", "a^b", "(a)"}) {
+    OwnedText batch(BrowserCommandLine("b", folder));
+    EXPECT_EQ(std::string(batch.get()).substr(20, 1), "\"") << folder;
+  }
 }
 
 TEST_F(MainRoutineTest, DefaultBrowserStartsCountTimesWithOneFreshFolder) {
@@ -210,8 +230,61 @@ TEST_F(MainRoutineTest, PathFileThatCannotBeUsedGivesTheNotFoundMessage) {
   EXPECT_TRUE(g.commands.empty());
 }
 
+TEST_F(MainRoutineTest, BrowserPathIsUnquotedAndMadeAbsoluteBeforeItIsChecked) {
+  const std::string full = "W:" + kSep + "work" + kSep + "fb.exe";
+  for (const std::string& contents : {std::string("fb.exe"), std::string("\"fb.exe\"")}) {
+    g = {};
+    g.existing[kPathFile] = true;
+    g.existing["fb.exe"] = true;  // a namesake the platform might search for
+    g.existing[full] = true;
+    g.path_file = contents;
+    g.typed = {"1"};
+    RunTool();
+    ASSERT_EQ(g.commands.size(), 1u) << contents;
+    EXPECT_EQ(g.commands[0].substr(0, full.size() + 2), "\"" + full + "\"");
+  }
+  for (const std::string& contents :
+       {std::string("a\"b"), std::string("\""), std::string("\"\"")}) {
+    g = {};
+    g.existing[kPathFile] = true;
+    g.existing[contents] = true;
+    g.existing["W:" + kSep + "work" + kSep + contents] = true;
+    g.path_file = contents;
+    RunTool();
+    EXPECT_TRUE(g.commands.empty()) << contents;
+    EXPECT_EQ(g.reads, 1u) << contents;  // the wait after the not-found message
+  }
+}
+
+TEST_F(MainRoutineTest, TakenNameGivesTheNextMillisecondsAndNoFolderGivesAMessage) {
+  g.existing[platform::kDefaultBrowserPath] = true;
+  g.typed = {"1"};
+  std::u16string taken(kFolder.begin(), kFolder.end());
+  g.directories = {taken, taken.substr(0, taken.size() - 1) + u"1"};
+  RunTool();
+  ASSERT_EQ(g.commands.size(), 1u);
+  EXPECT_EQ(g.commands[0].substr(g.commands[0].size() - 14), "1705285230002\"");
+
+  for (bool no_temp : {false, true}) {
+    g = {};
+    g.existing[platform::kDefaultBrowserPath] = true;
+    g.typed = {"2"};
+    g.read_only = !no_temp;
+    g.no_temp = no_temp;
+    auto run = RunTool();
+    EXPECT_TRUE(g.commands.empty());
+    const std::string folder = no_temp ? "zelmorvika" + kSep + "1705285230000" : kFolder;
+    OwnedText message(FolderNotMadeMessage(folder.c_str()));
+    EXPECT_EQ(g.screen, std::string("<10>") + kBanner + kCountPrompt + "<12>" + message.get());
+    EXPECT_EQ(g.reads, 2u);
+    EXPECT_EQ(run.exit_code, 0);
+  }
+}
+
 TEST_F(MainRoutineTest, CountsThatAreNotPositiveStartNothingAndCreateNothing) {
-  for (const char* typed : {"abc", "", "0", "-2", " "}) {
+  for (const char* typed :
+       {"abc", "", "0", "-2", " ", "4294967298",
+        "\xA3\xB4\xA3\xB2\xA3\xB9\xA3\xB4\xA3\xB9\xA3\xB6\xA3\xB7\xA3\xB2\xA3\xB9\xA3\xB8"}) {
     g = {};
     g.existing[platform::kDefaultBrowserPath] = true;
     g.typed = {typed};

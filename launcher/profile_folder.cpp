@@ -1,5 +1,6 @@
 #include "launcher/profile_folder.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "launcher/routine_ids.h"
@@ -237,8 +238,18 @@ bool CreateDirectoryPath(Text path) {
   return IsDirectoryWide(wide.get());
 }
 
+bool MakeDirectory(Text path) {
+  OwnedBytes wide(TextToWide(path));
+  return wide.get() != nullptr && platform::Os().CreateDirectoryW(Units(wide.get()), nullptr) != 0;
+}
+
+Text NextTimestamp(Text stamp) {
+  int64_t value = std::strtoll(TextOrEmpty(stamp), nullptr, 10);
+  return CallLibrary(ToText, {Int64Slot(value + 1)});
+}
+
 bool NamesTempFolder(Text base) {
-  if (base == nullptr) return true;
+  if (base == nullptr) return false;
   OwnedBytes real(SpecialFolderWide(kTempFolderKind));
   OwnedBytes named(TextToWide(base));
   int32_t length = BytesLength(real.get());
@@ -250,7 +261,7 @@ bool NamesTempFolder(Text base) {
 int FolderStatus(Text path) {
   OwnedBytes wide(TextToWide(path));
   if (wide.get() == nullptr) return platform::kFolderMissing;
-  return platform::Os().CheckPrivateFolderW(Units(wide.get()));
+  return platform::Os().PrivateFolderStatus(Units(wide.get()));
 }
 
 Bytes ConcatBytes(std::initializer_list<Bytes> parts) {

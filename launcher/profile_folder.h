@@ -35,9 +35,15 @@ bool DirectoryExists(Text path);
 // Creates every folder of `path`, outermost first; whether it is a directory afterwards.
 bool CreateDirectoryPath(Text path);
 
+// Makes the folder `path` itself, which must not exist yet; whether it was made.
+bool MakeDirectory(Text path);
+
+// The timestamp of the next millisecond: the number `stamp` plus one.
+Text NextTimestamp(Text stamp);
+
 // Whether `base` (a result of TempFolderText) names the temporary-files folder
-// itself: false when the folder holds characters GBK cannot write, which came
-// back as the default character and so name some other folder.
+// itself: false when there is none, or when it holds characters GBK cannot
+// write, which came back as the default character and so name another folder.
 bool NamesTempFolder(Text base);
 
 // Whether `path` may hold the user's browser profile: platform::kFolderMissing,

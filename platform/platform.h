@@ -155,6 +155,10 @@ struct Api {
   BOOL (*ReadFile)(HANDLE file, void* buffer, DWORD count, DWORD* read, void* overlapped);
   BOOL (*CloseHandle)(HANDLE handle);
   BOOL (*PathFileExistsA)(const char* path);
+  BOOL (*PathIsRelativeA)(const char* path);
+  // The path made absolute against the working folder; its length, or the
+  // size needed (NUL included) when `size` is too small; 0 on failure.
+  DWORD (*GetFullPathNameA)(const char* path, DWORD size, char* buffer, char** file_part);
 
   // Programs.
   void (*GetStartupInfoA)(STARTUPINFOA* info);
@@ -169,11 +173,12 @@ struct Api {
   BOOL (*SHGetSpecialFolderPathW)(HWND owner, WCHAR* path, int csidl, BOOL create);
   BOOL (*CreateDirectoryW)(const WCHAR* path, void* security);
   BOOL (*PathIsDirectoryW)(const WCHAR* path);
-  // Whether a folder may hold the user's browser profile (not a Win32 call):
+  // Not a Win32 call: whether a folder may hold the user's browser profile.
   // kFolderMissing when nothing is there, kFolderPrivate for a folder only the
-  // user controls, kFolderUnsafe for anything else. On Windows every existing
-  // path counts as private: the temporary-files folder belongs to the user.
-  int (*CheckPrivateFolderW)(const WCHAR* path);
+  // user controls, reached without a link anyone else could have planted;
+  // kFolderUnsafe for anything else. On Windows every existing path counts as
+  // private: the temporary-files folder belongs to the user.
+  int (*PrivateFolderStatus)(const WCHAR* path);
 };
 
 // The table in force: the real backend unless a test installed another.
@@ -198,8 +203,9 @@ inline constexpr int kFolderMissing = 0;
 inline constexpr int kFolderPrivate = 1;
 inline constexpr int kFolderUnsafe = -1;
 
-// Code page of the program's texts.
+// Code page of the program's texts, and UTF-8's.
 inline constexpr UINT kCodePageGbk = 936;
+inline constexpr UINT kCodePageUtf8 = 65001;
 
 // Facts of the platform the launcher's texts depend on: the path separator
 // ("\\" on Windows, "/" on Linux, as a one-character text) and where the

@@ -3,6 +3,7 @@
 browser that records its arguments, a scratch working folder and TMPDIR."""
 import os
 import shutil
+import signal
 import stat
 import sys
 import tempfile
@@ -26,25 +27,36 @@ PROMPT_END = "输入要开的浏览器数量后按回车："
 NOT_FOUND_START = "谷歌浏览器程序未找到"
 
 FAKE_BROWSER = """#!/bin/sh
-# Records one start: the time, then each argument on a line of its own.
-{ date +%s.%N; for a in "$@"; do printf '%s\\n' "$a"; done; echo ---; } >> "$ZV_BROWSER_LOG"
+# Records one start: the time, its own name, then each argument on a line of its own.
+{ date +%s.%N; echo "$0"; for a in "$@"; do printf '%s\\n' "$a"; done; echo ---; } >> "$ZV_BROWSER_LOG"
 """
+
+RESET = b"\x1b[0m"
 
 
 class Scratch:
     """A scratch working folder and TMPDIR, and a fake browser that records its starts."""
 
     def setUp(self):
+        # Everything lies in a folder of its own that every user may enter, the
+        # program included: runs as another user must not depend on where the
+        # checkout lies.
         self.root = tempfile.mkdtemp(prefix="zv-e2e-")
+        os.chmod(self.root, 0o755)
         self.work = os.path.join(self.root, "work")
         self.tmp = os.path.join(self.root, "tmp")
         os.makedirs(self.work)
         os.makedirs(self.tmp)
+        self.program = os.path.join(self.root, "zelmorvika")
+        shutil.copy(PROGRAM, self.program)
         self.log = os.path.join(self.root, "browser.log")
-        self.browser = os.path.join(self.root, "fake-browser")
-        with open(self.browser, "w") as f:
+        self.browser = self.fake_browser(os.path.join(self.root, "fake-browser"))
+
+    def fake_browser(self, path):
+        with open(path, "w") as f:
             f.write(FAKE_BROWSER)
-        os.chmod(self.browser, 0o755)
+        os.chmod(path, 0o755)
+        return path
 
     def tearDown(self):
         shutil.rmtree(self.root, ignore_errors=True)
@@ -55,6 +67,7 @@ class Scratch:
             "HOME": self.root,
             "LANG": "C.UTF-8",
             "TERM": "xterm",
+            "TZ": "UTC",
             "ZV_BROWSER_LOG": self.log,
         }
         env["TMPDIR"] = tmpdir if tmpdir is not None else self.tmp
@@ -64,15 +77,21 @@ class Scratch:
         with open(os.path.join(self.work, "path.txt"), "wb") as f:
             f.write(content)
 
-    def starts(self):
+    def starts(self, programs=False):
+        """(time, arguments) of each start; (time, program) with `programs`."""
         if not os.path.exists(self.log):
             return []
         with open(self.log) as f:
-            records = f.read().split("---\n")[:-1]
-        return [(float(r.split("\n")[0]), r.split("\n")[1:-1]) for r in records]
+            records = [r.split("\n") for r in f.read().split("---\n")[:-1]]
+        if programs:
+            return [(float(r[0]), r[1]) for r in records]
+        return [(float(r[0]), r[2:-1]) for r in records]
+
+    def start(self, env=None, **options):
+        return Run([self.program], self.work, env or self.env(), **options)
 
     def run_to_prompt(self, tmpdir=None, **options):
-        run = Run([PROGRAM], self.work, self.env(tmpdir), **options)
+        run = self.start(self.env(tmpdir), **options)
         run.read_until(gbk_to_utf8(PROMPT_END))
         return run
 
@@ -105,6 +124,28 @@ class LinuxEndToEnd(Scratch, unittest.TestCase):
         gaps = [b[0] - a[0] for a, b in zip(starts, starts[1:])]
         self.assertTrue(all(g > 0.4 for g in gaps), gaps)
         self.assertGreater(elapsed, 1.4)  # a pause after the last start too
+        self.assertTrue(out.endswith(RESET), out[-20:])  # the terminal's own colours back
+
+    def test_relative_and_quoted_browser_paths_start_the_file_that_was_checked(self):
+        # Namesakes on the search path must not run in place of the files here.
+        search = os.path.join(self.root, "bin")
+        os.makedirs(os.path.join(self.work, "sub"))
+        os.makedirs(search)
+        for name in ["fb", "-browser", "sub/fb"]:
+            self.fake_browser(os.path.join(self.work, name))
+            self.fake_browser(os.path.join(search, os.path.basename(name)))
+        env = self.env()
+        env["PATH"] = search + ":" + env["PATH"]
+        quoted = b'"' + self.browser.encode() + b'"'
+        for content in [b"fb", b"-browser", b"sub/fb", quoted]:
+            self.write_path_file(content)
+            run = self.start(env)
+            run.read_until(gbk_to_utf8(PROMPT_END))
+            run.type("1")
+            self.assertEqual(run.finish(), 0, content)
+        started = [program for _, program in self.starts(programs=True)]
+        expected = [os.path.join(self.work, n) for n in ["fb", "-browser", "sub/fb"]]
+        self.assertEqual(started, expected + [self.browser])
 
     def test_full_width_count_and_blank_padded_path_file(self):
         self.write_path_file(b"  \xa1\xa1" + self.browser.encode() + b" \xa1\xa1 ")
@@ -113,9 +154,10 @@ class LinuxEndToEnd(Scratch, unittest.TestCase):
         self.assertEqual(run.finish(), 0)
         self.assertEqual(len(self.starts()), 2)
 
-    def test_counts_that_are_not_positive_numbers_start_nothing(self):
+    def test_counts_that_are_not_positive_32_bit_numbers_start_nothing(self):
         self.write_path_file(self.browser.encode())
-        for typed in ["abc", "-1", "0", ""]:
+        # The last two would wrap around to 1,215,752,191 and to 2.
+        for typed in ["abc", "-1", "0", "", "99999999999", "４２９４９６７２９８"]:
             run = self.run_to_prompt()
             run.type(typed)
             self.assertEqual(run.finish(), 0, typed)
@@ -123,17 +165,18 @@ class LinuxEndToEnd(Scratch, unittest.TestCase):
             self.assertEqual(self.folders(), [], typed)
             self.assertFalse(RED in run.output)
 
-    def test_folder_with_a_space_reaches_the_browser_as_one_argument(self):
-        spaced = os.path.join(self.root, "my temp")
-        os.makedirs(spaced)
+    def test_folder_with_blanks_or_shell_characters_reaches_the_browser_as_one_argument(self):
         self.write_path_file(self.browser.encode())
-        run = self.run_to_prompt(spaced)
-        run.type("1")
-        self.assertEqual(run.finish(), 0)
-        folders = self.folders(spaced)
-        self.assertEqual(len(folders), 1)
-        expected = "--user-data-dir=" + os.path.join(spaced, "zelmorvika", folders[0])
-        self.assertEqual(self.starts()[0][1], [expected])
+        for name in ["my temp", "R&D (1)|<x>^"]:
+            spaced = os.path.join(self.root, name)
+            os.makedirs(spaced)
+            run = self.run_to_prompt(spaced)
+            run.type("1")
+            self.assertEqual(run.finish(), 0)
+            folders = self.folders(spaced)
+            self.assertEqual(len(folders), 1)
+            expected = "--user-data-dir=" + os.path.join(spaced, "zelmorvika", folders[0])
+            self.assertEqual(self.starts()[-1][1], [expected])
 
     def test_missing_browser_shows_the_message_in_red_and_waits_for_enter(self):
         for content in [None, self.browser.encode() + b"\r\n", b"   ", b""]:
@@ -143,7 +186,7 @@ class LinuxEndToEnd(Scratch, unittest.TestCase):
                     os.remove(path_file)
             else:
                 self.write_path_file(content)
-            run = Run([PROGRAM], self.work, self.env())
+            run = self.start()
             out = run.read_until(gbk_to_utf8("运行该软件。"))
             self.assertIn(RED + gbk_to_utf8("   \r\n   " + NOT_FOUND_START), out)
             if content is None:
@@ -151,6 +194,7 @@ class LinuxEndToEnd(Scratch, unittest.TestCase):
             self.assertTrue(run.alive_after(0.3), "it must wait for Enter")
             run.type("")
             self.assertEqual(run.finish(), 0)
+            self.assertTrue(run.output.endswith(RESET))
             self.assertEqual(self.starts(), [])
             self.assertEqual(self.folders(), [])
 
@@ -159,7 +203,7 @@ class LinuxEndToEnd(Scratch, unittest.TestCase):
         os.makedirs(other)
         with open(os.path.join(self.root, "path.txt"), "wb") as f:
             f.write(self.browser.encode())
-        run = Run([PROGRAM], self.work, self.env())
+        run = self.start()
         run.read_until(gbk_to_utf8("运行该软件。"))
         run.type("")
         self.assertEqual(run.finish(), 0)
@@ -173,7 +217,7 @@ class LinuxEndToEnd(Scratch, unittest.TestCase):
                 os.dup2(devnull.fileno(), 0)
                 out = os.open(os.path.join(self.root, "out"), os.O_WRONLY | os.O_CREAT)
                 os.dup2(out, 1)
-                os.execve(PROGRAM, [PROGRAM], self.env())
+                os.execve(self.program, [self.program], self.env())
             _, status = os.waitpid(pid, 0)
         self.assertEqual(os.waitstatus_to_exitcode(status), 0)
         with open(os.path.join(self.root, "out"), "rb") as f:
@@ -186,6 +230,7 @@ class LinuxEndToEnd(Scratch, unittest.TestCase):
 
 NOBODY = 65534
 UNSAFE_START = "浏览器资料文件夹不安全".encode("utf-8")
+NOT_MADE_START = "浏览器资料文件夹无法创建".encode("utf-8")
 MESSAGE_END = "运行该软件。".encode("utf-8")
 
 
@@ -249,7 +294,7 @@ class BadPathFile(Scratch, unittest.TestCase):
 
     def not_found(self, content):
         self.write_path_file(content)
-        run = Run([PROGRAM], self.work, self.env())
+        run = self.start()
         run.read_until(MESSAGE_END, timeout=60)
         run.type("")
         self.assertEqual(run.finish(), 0)
@@ -270,6 +315,12 @@ class BadPathFile(Scratch, unittest.TestCase):
 
     def test_utf8_byte_order_mark_is_kept_so_the_path_is_not_found(self):
         self.not_found(b"\xef\xbb\xbf" + self.browser.encode())
+
+    def test_path_a_command_line_cannot_carry_is_never_started(self):
+        # The part before the quote would start, with the everyday profile.
+        self.fake_browser(os.path.join(self.root, "a"))
+        self.not_found(self.fake_browser(os.path.join(self.root, 'a"b')).encode())
+        self.not_found(b'"' + self.browser.encode())
 
     def test_bytes_after_a_nul_are_ignored(self):
         self.write_path_file(self.browser.encode() + b"\x00junk \xd6")
@@ -298,7 +349,7 @@ class BadTerminalInput(Scratch, unittest.TestCase):
 
     def test_end_of_input_at_the_wait_for_enter_ends_the_run(self):
         os.remove(os.path.join(self.work, "path.txt"))
-        run = Run([PROGRAM], self.work, self.env())
+        run = self.start()
         run.read_until(MESSAGE_END)
         run.send(b"\x04")
         self.assertEqual(run.finish(), 0)
@@ -322,14 +373,33 @@ class BadTempFolder(Scratch, unittest.TestCase):
         run.type(typed)
         return run
 
-    def test_temp_folder_that_is_a_file_gets_nothing_written(self):
+    def refused(self, tmpdir, start, **options):
+        """The run starts nothing, says why in red and waits for Enter."""
+        run = self.run_with(tmpdir, **options)
+        out = run.read_until(MESSAGE_END)
+        self.assertIn(RED + b"   \r\n   " + start, out)
+        self.assertTrue(run.alive_after(0.3), "it must wait for Enter")
+        run.type("")
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(self.starts(), [])
+        return out
+
+    def test_temp_folder_where_nothing_can_be_made_gets_nothing_written(self):
         path = os.path.join(self.root, "a-file")
         with open(path, "w") as f:
             f.write("x")
-        run = self.run_with(path)
-        self.assertEqual(run.finish(), 0)
+        out = self.refused(path, NOT_MADE_START)
+        self.assertIn(b"\r\n   " + path.encode() + b"/zelmorvika/", out)
         with open(path) as f:
             self.assertEqual(f.read(), "x")
+        if os.geteuid() != 0:
+            return
+        locked = os.path.join(self.root, "locked")  # root's, read-only to the program
+        os.makedirs(locked, mode=0o755)
+        open(self.log, "a").close()
+        os.chmod(self.log, 0o666)
+        self.refused(locked, NOT_MADE_START, before_exec=as_nobody)
+        self.assertEqual(tree(locked), [])
 
     def test_temp_folder_that_does_not_exist_is_made_private(self):
         path = os.path.join(self.root, "new", "tmp")
@@ -339,29 +409,25 @@ class BadTempFolder(Scratch, unittest.TestCase):
         self.assertEqual(stat.S_IMODE(os.stat(path).st_mode), 0o700)
         self.assertEqual(len(self.starts()), 1)
 
-    def test_temp_folder_we_cannot_write_gets_nothing_written(self):
-        if os.geteuid() != 0:
-            self.skipTest("runs the program as another user")
-        locked = os.path.join(self.root, "locked")
-        os.makedirs(locked, mode=0o755)
-        os.chmod(self.root, 0o755)
-        open(self.log, "a").close()
-        os.chmod(self.log, 0o666)  # the fake browser runs as that user too
-        run = self.run_with(locked, before_exec=as_nobody)
-        self.assertEqual(run.finish(), 0)
-        self.assertEqual(tree(locked), [])
+    def test_relative_temp_folder_is_taken_against_the_working_folder(self):
+        for relative in ["tmp", "a/b"]:
+            run = self.run_with(relative)
+            self.assertEqual(run.finish(), 0)
+            path = os.path.join(self.work, relative)
+            folders = self.folders(path)
+            self.assertEqual(len(folders), 1, relative)
+            expected = "--user-data-dir=" + os.path.join(path, "zelmorvika", folders[0])
+            self.assertEqual(self.starts()[-1][1], [expected])
+            self.assertEqual(stat.S_IMODE(os.stat(path).st_mode), 0o700)
 
-    def test_temp_folder_gbk_cannot_name_is_refused(self):
-        path = os.path.join(self.root, "\u0e44\u0e17\u0e22")
-        os.makedirs(path)
-        run = self.run_with(path)
-        out = run.read_until(MESSAGE_END)
-        self.assertIn(UNSAFE_START, out)
-        run.type("")
-        self.assertEqual(run.finish(), 0)
-        self.assertEqual(self.starts(), [])
-        self.assertEqual(sorted(os.listdir(self.root)), sorted(["work", "tmp", path.split("/")[-1],
-                                                                "fake-browser"]))
+    def test_temp_folder_gbk_or_the_system_cannot_name_is_refused(self):
+        before = sorted(os.listdir(self.root))
+        for name in ["\u0e44\u0e17\u0e22".encode(), b"caf\xe9"]:  # Thai; Latin-1 on UTF-8
+            path = os.path.join(self.root.encode(), name)
+            os.makedirs(path)
+            self.refused(path, UNSAFE_START)
+            self.assertEqual(os.listdir(path), [])
+        self.assertEqual(len(os.listdir(self.root)), len(before) + 2)  # no "?" folder made
 
     def test_temp_folder_longer_than_260_characters_is_used_whole(self):
         path = os.path.join(self.root, *(["d" * 50] * 6))
@@ -374,13 +440,171 @@ class BadTempFolder(Scratch, unittest.TestCase):
         self.assertEqual(self.starts()[0][1], [expected])
 
 
+class FreshFolder(Scratch, unittest.TestCase):
+    """Every run gets a folder of its own, even when its name is taken."""
+
+    def setUp(self):
+        super().setUp()
+        self.write_path_file(self.browser.encode())
+
+    def test_names_taken_by_an_earlier_run_or_a_clock_set_back_are_skipped(self):
+        # Names of this second and the next few, as runs with a later clock left them.
+        base = os.path.join(self.tmp, "zelmorvika")
+        os.makedirs(base, mode=0o700)
+        now = int(time.time()) - 8 * 3600  # seconds from 1970-01-01 08:00, TZ=UTC
+        taken = ["%d%03d" % (now + s, ms) for s in range(-1, 4) for ms in (0, 1)]
+        for name in taken:
+            os.makedirs(os.path.join(base, name, "Default"))
+        run = self.run_to_prompt()
+        run.type("2")
+        self.assertEqual(run.finish(), 0)
+        fresh = sorted(set(self.folders()) - set(taken))
+        self.assertEqual(len(fresh), 1)
+        self.assertRegex(fresh[0], r"^\d{13}$")
+        self.assertEqual(os.listdir(os.path.join(base, fresh[0])), [])
+        expected = ["--user-data-dir=" + os.path.join(base, fresh[0])]
+        self.assertEqual([args for _, args in self.starts()], [expected] * 2)
+
+    def test_two_runs_at_once_get_two_folders(self):
+        runs = [self.run_to_prompt() for _ in range(2)]
+        for run in runs:
+            run.type("1")
+        self.assertEqual([run.finish() for run in runs], [0, 0])
+        self.assertEqual(len(self.folders()), 2)
+        self.assertEqual(len({args[0] for _, args in self.starts()}), 2)
+
+
+class TerminalColours(Scratch, unittest.TestCase):
+    """The terminal gets its own colours back however the run ends."""
+
+    def setUp(self):
+        super().setUp()
+        self.write_path_file(self.browser.encode())
+
+    def test_colours_come_back_after_ctrl_c_and_sigterm(self):
+        run = self.run_to_prompt()
+        run.send(b"\x03")
+        self.assertEqual(run.finish(), -signal.SIGINT)
+        self.assertTrue(run.output.endswith(RESET), run.output[-30:])
+        run = self.run_to_prompt()
+        run.type("5")
+        time.sleep(0.3)
+        os.kill(run.pid, signal.SIGTERM)
+        self.assertEqual(run.finish(), -signal.SIGTERM)
+        self.assertTrue(run.output.endswith(RESET), run.output[-30:])
+        self.assertEqual(len(self.starts()), 1)
+
+    def test_no_colour_sequences_with_no_color_or_a_dumb_terminal(self):
+        for name, value in [("NO_COLOR", "1"), ("TERM", "dumb")]:
+            env = self.env()
+            env[name] = value
+            run = self.start(env)
+            run.read_until(gbk_to_utf8(PROMPT_END))
+            run.type("1")
+            self.assertEqual(run.finish(), 0)
+            self.assertNotIn(b"\x1b[", run.output)
+
+
+def attack(shared, targets, stop_at):
+    """Another user's attack on the shared folder, until `stop_at`: plants,
+    flips and moves links and its own open folders where the tool is about to
+    make or check its own, as fast as it can."""
+    planted = [os.path.join(shared, "zelmorvika"), os.path.join(shared, "u")]
+    spare = os.path.join(shared, ".spare")
+    while time.monotonic() < stop_at:
+        for entry in planted:
+            for target in targets:
+                for step in (lambda: os.symlink(target, entry), lambda: os.unlink(entry),
+                             lambda: os.mkdir(spare, 0o777), lambda: os.chmod(spare, 0o777),
+                             lambda: os.rename(spare, entry), lambda: os.rmdir(entry),
+                             lambda: os.rename(entry, spare)):
+                    try:
+                        step()
+                    except OSError:
+                        pass
+
+
+class RacingAttacker(Scratch, unittest.TestCase):
+    """Another user races the run in a shared sticky folder."""
+
+    def test_browser_only_ever_gets_a_private_folder_reached_without_links(self):
+        if os.geteuid() != 0:
+            self.skipTest("needs a second user")
+        self.write_path_file(self.browser.encode())
+        shared = os.path.join(self.root, "shared")
+        os.makedirs(shared)
+        os.chmod(shared, 0o1777)
+        home = os.path.join(self.root, "home")  # one of the user's own folders
+        os.makedirs(home, mode=0o700)
+        attacker = os.path.join(shared, "attacker")
+        os.makedirs(attacker)
+        os.chmod(attacker, 0o777)
+        os.chown(attacker, NOBODY, NOBODY)
+        pid = os.fork()
+        if pid == 0:
+            try:
+                as_nobody()
+                attack(shared, [attacker, home], time.monotonic() + 60)
+            finally:
+                os._exit(0)
+        try:
+            outcomes = self.trials(shared, deadline=time.monotonic() + 45)
+        finally:
+            os.kill(pid, signal.SIGKILL)
+            os.waitpid(pid, 0)
+        self.assertEqual(tree(attacker), [])
+        self.assertEqual(tree(home), [])
+        print("race trials: %d started, %d refused" % outcomes, file=sys.stderr)
+
+    def trials(self, shared, deadline):
+        started = refused = 0
+        while time.monotonic() < deadline and started + refused < 60:
+            for entry in ["zelmorvika", "u"]:  # the user's own, from the last trial
+                path = os.path.join(shared, entry)
+                try:
+                    st = os.lstat(path)
+                except FileNotFoundError:
+                    continue
+                if stat.S_ISDIR(st.st_mode) and st.st_uid == 0:  # nobody else can move it
+                    shutil.rmtree(path)
+            tmpdir = shared if (started + refused) % 2 == 0 else os.path.join(shared, "u", "tmp")
+            before = len(self.starts())
+            run = self.run_to_prompt(tmpdir)
+            run.type("1")
+            if self.ends_or_waits(run):
+                refused += 1
+                run.type("")
+            self.assertEqual(run.finish(), 0)
+            for _, args in self.starts()[before:]:
+                self.assert_private_and_linkless(args[0][len("--user-data-dir="):], shared)
+            started += len(self.starts()) - before
+        return started, refused
+
+    def ends_or_waits(self, run):
+        """True when the run refused and waits for Enter, False when it ended."""
+        deadline = time.monotonic() + 10
+        while MESSAGE_END not in run.output:
+            if time.monotonic() > deadline:
+                raise AssertionError("neither ended nor refused: %r" % run.output)
+            if not run._read(0.1):
+                return False  # the terminal closed: the run ended
+        return True
+
+    def assert_private_and_linkless(self, folder, shared):
+        self.assertTrue(folder.startswith(shared + "/"), folder)
+        self.assertEqual(os.path.realpath(folder), folder)
+        st = os.lstat(folder)
+        self.assertTrue(stat.S_ISDIR(st.st_mode), folder)
+        self.assertEqual((st.st_uid, stat.S_IMODE(st.st_mode)), (0, 0o700), folder)
+
+
 class BadStandardOutput(Scratch, unittest.TestCase):
     def setUp(self):
         super().setUp()
         self.write_path_file(self.browser.encode())
 
     def test_closed_standard_output_still_reads_the_count_and_starts(self):
-        run = Run([PROGRAM], self.work, self.env(), before_exec=lambda: os.close(1))
+        run = self.start(before_exec=lambda: os.close(1))
         time.sleep(0.5)
         run.type("2")
         self.assertEqual(run.finish(), 0)
@@ -392,7 +616,7 @@ class BadStandardOutput(Scratch, unittest.TestCase):
             os.close(read_end)
             os.dup2(write_end, 1)
 
-        run = Run([PROGRAM], self.work, self.env(), before_exec=broken_pipe)
+        run = self.start(before_exec=broken_pipe)
         time.sleep(0.5)
         run.type("1")
         self.assertEqual(run.finish(), 0)

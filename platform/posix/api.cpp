@@ -38,6 +38,8 @@ const Api kNative = {
     .ReadFile = posix::ReadFile,
     .CloseHandle = posix::CloseHandle,
     .PathFileExistsA = posix::PathFileExistsA,
+    .PathIsRelativeA = posix::PathIsRelativeA,
+    .GetFullPathNameA = posix::GetFullPathNameA,
     .GetStartupInfoA = posix::GetStartupInfoA,
     .CreateProcessA = posix::CreateProcessA,
     .WaitForSingleObject = posix::WaitForSingleObject,
@@ -45,7 +47,7 @@ const Api kNative = {
     .SHGetSpecialFolderPathW = posix::SHGetSpecialFolderPathW,
     .CreateDirectoryW = posix::CreateDirectoryW,
     .PathIsDirectoryW = posix::PathIsDirectoryW,
-    .CheckPrivateFolderW = posix::CheckPrivateFolderW,
+    .PrivateFolderStatus = posix::PrivateFolderStatus,
 };
 
 }  // namespace

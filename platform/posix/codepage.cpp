@@ -17,7 +17,6 @@ namespace platform::posix {
 namespace {
 
 constexpr UINT kCodePageAnsi = 0;
-constexpr UINT kCodePageUtf8 = 65001;
 
 // One cached conversion descriptor per direction.
 class Converter {
@@ -122,13 +121,16 @@ int MultiByteToWideChar(UINT code_page, DWORD, const char* bytes, int byte_count
   Converter& cd = ToUtf16(code_page);
   if (!cd.Valid()) return 0;
   std::string units;
-  auto replace = [code_page](const unsigned char* p, size_t left, std::string& out) {
-    AppendUtf16(out, u'?');
+  // Like Windows: malformed UTF-8 becomes U+FFFD, which no code page names,
+  // so that a bad name cannot pass for another after a round trip.
+  const char16_t stand_in = code_page == kCodePageUtf8 ? u'\xFFFD' : u'?';
+  auto replace = [code_page, stand_in](const unsigned char* p, size_t left, std::string& out) {
+    AppendUtf16(out, stand_in);
     if (code_page == kCodePageUtf8) return Utf8SequenceLength(p, left);
     return UnconvertedGbkLength(p, left);
   };
   size_t rest = cd.Run(bytes, length, units, replace);
-  for (size_t i = 0; i < rest; ++i) AppendUtf16(units, u'?');  // a character cut at the end
+  for (size_t i = 0; i < rest; ++i) AppendUtf16(units, stand_in);  // a character cut at the end
   return Deliver(units, wide, wide_count);
 }
 

@@ -8,6 +8,7 @@
 
 #include <strings.h>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -102,7 +103,46 @@ class RawMode {
   bool active_ = false;
 };
 
+// The terminal our colours went to, so that its own colours can be put back
+// however the run ends: at exit, and on the signals that end it.
+int g_coloured_terminal = -1;
+
+void RestoreAndRaise(int signal_number) {
+  RestoreTerminalColours();
+  raise(signal_number);  // default action again (SA_RESETHAND), once we return
+}
+
+void RememberColouredTerminal(int fd) {
+  if (g_coloured_terminal >= 0) return;
+  g_coloured_terminal = fd;
+  atexit(RestoreTerminalColours);
+  struct sigaction action {};
+  action.sa_handler = RestoreAndRaise;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  for (int signal_number : {SIGINT, SIGTERM, SIGQUIT}) {
+    struct sigaction previous {};
+    sigaction(signal_number, nullptr, &previous);
+    if (previous.sa_handler == SIG_DFL) sigaction(signal_number, &action, nullptr);
+  }
+}
+
+// NO_COLOR (when not empty) and TERM=dumb ask for no colour sequences at all.
+bool ColoursWanted() {
+  const char* no_color = getenv("NO_COLOR");
+  const char* term = getenv("TERM");
+  return (no_color == nullptr || *no_color == 0) && (term == nullptr || strcmp(term, "dumb") != 0);
+}
+
 }  // namespace
+
+void RestoreTerminalColours() {
+  if (g_coloured_terminal < 0) return;
+  static const char kReset[] = "\x1b[0m";
+  ssize_t ignored = write(g_coloured_terminal, kReset, sizeof kReset - 1);
+  (void)ignored;
+  g_coloured_terminal = -1;
+}
 
 HANDLE GetStdHandle(DWORD which) {
   int fd = which == STD_INPUT_HANDLE    ? 0
@@ -208,10 +248,13 @@ int GetKeyNoEcho() {
 // Colours become ANSI SGR sequences: foreground and background, the intensity
 // bits choosing the bright colours. The console's default pair (grey on
 // black) maps to the terminal's own default colours. Fails when the handle is
-// not a terminal, as SetConsoleTextAttribute fails on a file.
+// not a terminal, as SetConsoleTextAttribute fails on a file. The terminal
+// gets its own colours back when the run ends.
 BOOL SetConsoleTextAttribute(HANDLE output, WORD attribute) {
   int fd = HandleDescriptor(output);
   if (fd < 0 || isatty(fd) == 0) return kFalse;
+  if (!ColoursWanted()) return kTrue;
+  RememberColouredTerminal(fd);
   WORD fg = attribute & 0x0F;
   WORD bg = (attribute >> 4) & 0x0F;
   int fg_code = fg == 7 ? 39 : ((fg & 8) != 0 ? 90 : 30) + AnsiColour(fg);

@@ -36,6 +36,7 @@ struct Session {
 
 [[noreturn]] void ExecDriver(const Args& args) {
   setenv("LC_ALL", "C.UTF-8", 1);
+  if (getenv("NO_COLOR") == nullptr) setenv("TERM", "xterm", 1);
   std::vector<char*> argv{const_cast<char*>(ZV_CONSOLE_DRIVER)};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -173,13 +174,17 @@ TEST(ConsoleOutput, TerminalsGetWholeCharactersAndPipesTheBytes) {
 
 TEST(ConsoleColours, AttributesBecomeSgrSequencesOnATerminalOnly) {
   EXPECT_EQ(OnTerminal({"colour", "10", "12", "7", "0x9E", "0x1C", "0x70"}).seen,
-            "\x1b[92;49m<<1>>"    // bright green on the default background
-            "\x1b[91;49m<<1>>"    // bright red
-            "\x1b[39;49m<<1>>"    // grey on black: the terminal's defaults
-            "\x1b[93;104m<<1>>"   // bright yellow on bright blue
-            "\x1b[91;44m<<1>>"    // bright red on blue
-            "\x1b[30;47m<<1>>");  // black on grey
+            "\x1b[92;49m<<1>>"   // bright green on the default background
+            "\x1b[91;49m<<1>>"   // bright red
+            "\x1b[39;49m<<1>>"   // grey on black: the terminal's defaults
+            "\x1b[93;104m<<1>>"  // bright yellow on bright blue
+            "\x1b[91;44m<<1>>"   // bright red on blue
+            "\x1b[30;47m<<1>>"   // black on grey
+            "\x1b[0m");          // the terminal's own colours back at the end
   EXPECT_EQ(Redirected({"colour", "10"}).seen, "<<0>>");
+  setenv("NO_COLOR", "1", 1);
+  EXPECT_EQ(OnTerminal({"colour", "10"}).seen, "<<1>>");
+  unsetenv("NO_COLOR");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/posix/handles.h"
@@ -104,6 +105,30 @@ BOOL PathFileExistsA(const char* path) {
   if (path == nullptr) return kFalse;
   struct stat st {};
   return stat(GbkToSystem(path).c_str(), &st) == 0 ? kTrue : kFalse;
+}
+
+BOOL PathIsRelativeA(const char* path) {
+  return path == nullptr || path[0] != '/' ? kTrue : kFalse;
+}
+
+// The working folder joined with a relative path, as Windows does it, but
+// without resolving "." and "..": on Linux a link on the way makes ".." mean
+// another folder. Fails when GBK cannot name the working folder.
+DWORD GetFullPathNameA(const char* path, DWORD size, char* buffer, char** file_part) {
+  if (path == nullptr || path[0] == 0) return 0;
+  std::string full;
+  if (path[0] == '/') {
+    full = path;
+  } else {
+    std::string folder = AbsoluteName("");  // the working folder and a "/"
+    if (folder.empty() || !SystemToGbk(folder, &full)) return 0;
+    full += path;
+  }
+  if (full.size() >= 0x7FFFFFFF) return 0;
+  if (buffer == nullptr || full.size() + 1 > size) return static_cast<DWORD>(full.size() + 1);
+  std::memcpy(buffer, full.c_str(), full.size() + 1);
+  if (file_part != nullptr) *file_part = buffer + full.rfind('/') + 1;
+  return static_cast<DWORD>(full.size());
 }
 
 }  // namespace platform::posix

@@ -1,35 +1,38 @@
 // Linux backend: the temporary-files folder, the user's usual folders and
 // directory calls. Wide paths are UTF-16; the file system takes UTF-8.
+#include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <string>
 
 #include "platform/posix/posix_backend.h"
+#include "platform/posix/system_text.h"
 
 namespace platform::posix {
 namespace {
 
-constexpr UINT kUtf8 = 65001;
 constexpr DWORD kMaxPath = 260;
 
 std::string ToFileName(const WCHAR* path) {
-  int n = WideCharToMultiByte(kUtf8, 0, path, -1, nullptr, 0, nullptr, nullptr);
+  int n = WideCharToMultiByte(kCodePageUtf8, 0, path, -1, nullptr, 0, nullptr, nullptr);
   if (n <= 0) return {};
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kUtf8, 0, path, -1, out.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(kCodePageUtf8, 0, path, -1, out.data(), n, nullptr, nullptr);
   out.resize(static_cast<size_t>(n - 1));
   return out;
 }
 
 std::u16string FromFileName(const std::string& name) {
-  int n = MultiByteToWideChar(kUtf8, 0, name.c_str(), -1, nullptr, 0);
+  int n = MultiByteToWideChar(kCodePageUtf8, 0, name.c_str(), -1, nullptr, 0);
   if (n <= 0) return {};
   std::u16string out(static_cast<size_t>(n), u'\0');
-  MultiByteToWideChar(kUtf8, 0, name.c_str(), -1, out.data(), n);
+  MultiByteToWideChar(kCodePageUtf8, 0, name.c_str(), -1, out.data(), n);
   out.resize(static_cast<size_t>(n - 1));
   return out;
 }
@@ -91,10 +94,103 @@ std::string SpecialFolder(int csidl) {
   }
 }
 
+// An open descriptor, closed when it goes.
+struct Descriptor {
+  int fd = -1;
+  Descriptor() = default;
+  explicit Descriptor(int open_fd) : fd(open_fd) {}
+  ~Descriptor() {
+    if (fd >= 0) close(fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  void Reset(int open_fd) {
+    if (fd >= 0) close(fd);
+    fd = open_fd;
+  }
+};
+
+constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr int kMaxLinks = 40;
+
+bool TrustedOwner(uid_t owner) { return owner == 0 || owner == geteuid(); }
+
+// A folder on the way: nobody but root and the user can change what it holds.
+bool TrustedFolder(const struct stat& st) {
+  if (!S_ISDIR(st.st_mode) || !TrustedOwner(st.st_uid)) return false;
+  return (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 || (st.st_mode & S_ISVTX) != 0;
+}
+
+// The parts of a path, in order, without empty ones.
+void PushParts(const std::string& path, std::deque<std::string>* parts) {
+  std::deque<std::string> found;
+  for (size_t at = 0; at <= path.size();) {
+    size_t end = path.find('/', at);
+    if (end == std::string::npos) end = path.size();
+    if (end > at) found.push_back(path.substr(at, end - at));
+    at = end + 1;
+  }
+  parts->insert(parts->begin(), found.begin(), found.end());
+}
+
+// Opens the folder holding the last part of `path`, judging every folder and
+// link on the way from the root. kFolderPrivate when the way is trusted (the
+// last part is left in `last`), kFolderMissing when a part is missing or not
+// a folder, kFolderUnsafe otherwise.
+int OpenParent(const std::string& name, Descriptor* parent, std::string* last) {
+  if (name.empty()) return kFolderMissing;
+  std::string path = AbsoluteName(name);
+  if (path.empty()) return kFolderMissing;
+  std::deque<std::string> parts;
+  PushParts(path, &parts);
+  *last = parts.empty() ? "." : parts.back();
+  if (!parts.empty()) parts.pop_back();
+  parent->Reset(open("/", kDirectoryFlags));
+  int links = 0;
+  while (parent->fd >= 0 && !parts.empty()) {
+    std::string part = std::move(parts.front());
+    parts.pop_front();
+    struct stat st {};
+    if (fstatat(parent->fd, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+      return errno == ENOENT || errno == ENOTDIR ? kFolderMissing : kFolderUnsafe;
+    if (S_ISLNK(st.st_mode)) {
+      if (!TrustedOwner(st.st_uid) || ++links > kMaxLinks) return kFolderUnsafe;
+      std::string target(PATH_MAX, '\0');
+      ssize_t n = readlinkat(parent->fd, part.c_str(), target.data(), target.size());
+      if (n <= 0 || static_cast<size_t>(n) >= target.size()) return kFolderUnsafe;
+      target.resize(static_cast<size_t>(n));
+      PushParts(target, &parts);
+      if (target[0] == '/') parent->Reset(open("/", kDirectoryFlags));
+      continue;
+    }
+    int next = openat(parent->fd, part.c_str(), kDirectoryFlags);
+    if (next < 0) return errno == ENOENT || errno == ENOTDIR ? kFolderMissing : kFolderUnsafe;
+    parent->Reset(next);
+    if (fstat(parent->fd, &st) != 0 || !TrustedFolder(st)) return kFolderUnsafe;
+  }
+  return parent->fd >= 0 ? kFolderPrivate : kFolderUnsafe;
+}
+
+// The last part itself: a real folder of the user's that nobody else may
+// write to, opened without following a link.
+int JudgeLast(const Descriptor& parent, const std::string& last) {
+  Descriptor folder(openat(parent.fd, last.c_str(), kDirectoryFlags));
+  if (folder.fd < 0) return errno == ENOENT ? kFolderMissing : kFolderUnsafe;
+  struct stat st {};
+  if (fstat(folder.fd, &st) != 0) return kFolderUnsafe;
+  bool private_folder =
+      S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+  return private_folder ? kFolderPrivate : kFolderUnsafe;
+}
+
 }  // namespace
 
+// Always a full path, as on Windows: a relative TMPDIR is taken against the
+// working folder.
 DWORD GetTempPathW(DWORD size, WCHAR* buffer) {
   std::string dir = EnvOr("TMPDIR", "/tmp");
+  dir = AbsoluteName(dir);
+  if (dir.empty()) return 0;
   if (dir.back() != '/') dir.push_back('/');
   std::u16string wide = FromFileName(dir);
   if (wide.empty()) return 0;
@@ -115,37 +211,31 @@ BOOL SHGetSpecialFolderPathW(HWND, WCHAR* path, int csidl, BOOL) {
   return kTrue;
 }
 
-// Folders the tool makes hold a browser profile: private to the user. None is
-// made inside a folder another user controls: its parent must belong to the
-// user or to the system, and a link on the way there must be the user's own
-// or the system's, so that a folder or link planted in a shared folder such
-// as /tmp cannot receive the profile.
+// Folders the tool makes hold a browser profile, so the path to them is
+// judged from the root without trusting anything another user could change.
+// Each folder on the way is opened with O_NOFOLLOW and judged through its
+// handle: it must belong to root or the user, and be writable by nobody else
+// unless it is sticky (then nobody else may move what lies in it). A link on
+// the way is followed only when root or the user owns it. The last part is
+// made, or opened, through the handle of the folder that holds it, so no
+// check by path can be raced.
 BOOL CreateDirectoryW(const WCHAR* path, void*) {
-  std::string name = ToFileName(path);
-  if (name.empty()) return kFalse;
-  std::string parent = name.substr(0, name.find_last_of('/') + 1);
-  if (parent.empty()) parent = ".";
-  struct stat link {};
-  struct stat target {};
-  if (lstat(parent.c_str(), &link) != 0 || stat(parent.c_str(), &target) != 0) return kFalse;
-  const uid_t user = geteuid();
-  auto trusted = [user](uid_t owner) { return owner == user || owner == 0; };
-  if (!trusted(link.st_uid) || !trusted(target.st_uid)) return kFalse;
-  return mkdir(name.c_str(), 0700) == 0 ? kTrue : kFalse;
+  if (path == nullptr) return kFalse;
+  std::string last;
+  Descriptor parent;
+  if (OpenParent(ToFileName(path), &parent, &last) != kFolderPrivate) return kFalse;
+  if (last.empty() || last == "." || last == "..") return kFalse;
+  if (mkdirat(parent.fd, last.c_str(), 0700) != 0) return kFalse;
+  return JudgeLast(parent, last) == kFolderPrivate ? kTrue : kFalse;
 }
 
-int CheckPrivateFolderW(const WCHAR* path) {
+int PrivateFolderStatus(const WCHAR* path) {
   if (path == nullptr) return kFolderMissing;
-  std::string name = ToFileName(path);
-  while (name.size() > 1 && name.back() == '/') name.pop_back();
-  if (name.empty()) return kFolderMissing;
-  struct stat st {};
-  if (lstat(name.c_str(), &st) != 0)
-    return errno == ENOENT || errno == ENOTDIR ? kFolderMissing : kFolderUnsafe;
-  // A real directory of the user's that nobody else may write to.
-  bool private_folder =
-      S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
-  return private_folder ? kFolderPrivate : kFolderUnsafe;
+  std::string last;
+  Descriptor parent;
+  int walk = OpenParent(ToFileName(path), &parent, &last);
+  if (walk != kFolderPrivate) return walk;
+  return JudgeLast(parent, last);
 }
 
 BOOL PathIsDirectoryW(const WCHAR* path) {

@@ -11,8 +11,8 @@
 
 namespace {
 
-using platform::posix::CheckPrivateFolderW;
 using platform::posix::CreateDirectoryW;
+using platform::posix::PrivateFolderStatus;
 
 constexpr uid_t kNobody = 65534;
 
@@ -26,7 +26,7 @@ class PrivateFolders : public ::testing::Test {
     root_ = pattern;
   }
   void TearDown() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
-  int Status(const std::string& path) { return CheckPrivateFolderW(Wide(path).c_str()); }
+  int Status(const std::string& path) { return PrivateFolderStatus(Wide(path).c_str()); }
   bool Make(const std::string& path) { return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0; }
 
   std::string root_;
@@ -41,6 +41,13 @@ TEST_F(PrivateFolders, MadeFoldersArePrivateAndRecognised) {
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   EXPECT_EQ(Status(root_ + "/profile"), platform::kFolderPrivate);
   EXPECT_EQ(Status(root_ + "/profile/"), platform::kFolderPrivate);
+  EXPECT_FALSE(Make(root_ + "/profile"));  // only ever made fresh
+  // The user's own link on the way is followed; a sticky shared folder is passed.
+  ASSERT_EQ(symlink(root_.c_str(), (root_ + "/own-link").c_str()), 0);
+  EXPECT_EQ(Status(root_ + "/own-link/profile"), platform::kFolderPrivate);
+  ASSERT_EQ(mkdir((root_ + "/shared").c_str(), 0700), 0);
+  ASSERT_EQ(chmod((root_ + "/shared").c_str(), 01777), 0);
+  EXPECT_TRUE(Make(root_ + "/shared/profile"));
 }
 
 TEST_F(PrivateFolders, LinksFilesAndFoldersOthersCanWriteAreUnsafe) {
@@ -63,7 +70,7 @@ TEST_F(PrivateFolders, NothingIsMadeInsideAFolderOrThroughALinkOfAnotherUser) {
   ASSERT_EQ(chown(foreign.c_str(), kNobody, kNobody), 0);
   EXPECT_EQ(Status(foreign), platform::kFolderUnsafe);
   EXPECT_FALSE(Make(foreign + "/profile"));
-  EXPECT_EQ(Status(foreign + "/profile"), platform::kFolderMissing);
+  EXPECT_EQ(Status(foreign + "/profile"), platform::kFolderUnsafe);
 
   std::string link = root_ + "/planted";
   ASSERT_EQ(symlink(foreign.c_str(), link.c_str()), 0);

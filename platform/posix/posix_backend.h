@@ -26,11 +26,10 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
 int wsprintfA(char* buffer, const char* format, ...);
 
 // Code pages (codepage.cpp, lcmap.cpp).
-int MultiByteToWideChar(UINT code_page, DWORD flags, const char* bytes, int byte_count,
-                        WCHAR* wide, int wide_count);
-int WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* wide, int wide_count,
-                        char* bytes, int byte_count, const char* default_char,
-                        BOOL* used_default);
+int MultiByteToWideChar(UINT code_page, DWORD flags, const char* bytes, int byte_count, WCHAR* wide,
+                        int wide_count);
+int WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* wide, int wide_count, char* bytes,
+                        int byte_count, const char* default_char, BOOL* used_default);
 int lstrlenW(const WCHAR* text);
 int LCMapStringA(DWORD locale, DWORD flags, const char* source, int source_length,
                  char* destination, int destination_length);
@@ -48,12 +47,14 @@ int GetKeyNoEcho();
 BOOL SetConsoleTextAttribute(HANDLE output, WORD attribute);
 
 // Files (files.cpp).
-HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security,
-                   DWORD disposition, DWORD attributes, HANDLE template_file);
+HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security, DWORD disposition,
+                   DWORD attributes, HANDLE template_file);
 DWORD GetFileSize(HANDLE file, DWORD* size_high);
 BOOL ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read, void* overlapped);
 BOOL CloseHandle(HANDLE handle);
 BOOL PathFileExistsA(const char* path);
+BOOL PathIsRelativeA(const char* path);
+DWORD GetFullPathNameA(const char* path, DWORD size, char* buffer, char** file_part);
 
 // Programs (process.cpp).
 void GetStartupInfoA(STARTUPINFOA* info);
@@ -67,6 +68,9 @@ DWORD GetTempPathW(DWORD size, WCHAR* buffer);
 BOOL SHGetSpecialFolderPathW(HWND owner, WCHAR* path, int csidl, BOOL create);
 BOOL CreateDirectoryW(const WCHAR* path, void* security);
 BOOL PathIsDirectoryW(const WCHAR* path);
-int CheckPrivateFolderW(const WCHAR* path);
+int PrivateFolderStatus(const WCHAR* path);
+
+// Console (console.cpp): puts the terminal's own colours back, if we changed them.
+void RestoreTerminalColours();
 
 }  // namespace platform::posix

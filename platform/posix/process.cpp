@@ -4,6 +4,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -96,7 +97,8 @@ void GetStartupInfoA(STARTUPINFOA* info) {
 }
 
 // The command line is split by the C runtime's rules and the program started
-// without a shell; a name without a slash is looked up in PATH. The start-up
+// without a shell; a name without a slash that is not in the working folder
+// is looked up in PATH. The start-up
 // record is not used: Linux programs have no first show state to give, and
 // their standard streams are always /dev/null, so that they write nothing into
 // our terminal; their own session lets them outlive it. Handle inheritance has
@@ -121,8 +123,11 @@ BOOL CreateProcessA(const char* application, char* command_line, void*, void*, B
   SpawnSetup setup(directory != nullptr ? work_dir.c_str() : nullptr);
   if (!setup.ok) return kFalse;
   pid_t pid = 0;
-  // The C library collects a child whose exec failed: no zombie is left.
-  bool search = application == nullptr && program.find('/') == std::string::npos;
+  // The C library collects a child whose exec failed: no zombie is left. A
+  // bare name found in the working folder starts from there, as on Windows,
+  // before the search path is looked at.
+  bool search = application == nullptr && program.find('/') == std::string::npos &&
+                access(program.c_str(), F_OK) != 0;
   int error = (search ? posix_spawnp : posix_spawn)(&pid, program.c_str(), &setup.actions,
                                                     &setup.attributes, argv.data(),
                                                     environment != nullptr ? envp.data() : environ);

@@ -105,7 +105,10 @@ char* GetCommandLineA() {
   return line.data();
 }
 
-void ExitProcess(UINT code) { _exit(static_cast<int>(code)); }
+void ExitProcess(UINT code) {
+  RestoreTerminalColours();
+  _exit(static_cast<int>(code));
+}
 
 void WriteStandardError(const char* bytes, size_t length) {
   while (length > 0) {

@@ -1,5 +1,8 @@
 #include "platform/posix/system_text.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/posix/posix_backend.h"
@@ -16,10 +19,38 @@ std::string GbkToSystem(const char* text) {
   int units = MultiByteToWideChar(kCodePageGbk, 0, text, n, wide.data(), n);
   if (units <= 0) return std::string(text, length);  // no converter: the bytes as they are
   std::string out(static_cast<size_t>(units) * 3, '\0');
-  int bytes = WideCharToMultiByte(65001, 0, wide.data(), units, out.data(),
+  int bytes = WideCharToMultiByte(kCodePageUtf8, 0, wide.data(), units, out.data(),
                                   static_cast<int>(out.size()), nullptr, nullptr);
   out.resize(static_cast<size_t>(bytes));
   return out;
+}
+
+std::string AbsoluteName(const std::string& name) {
+  if (!name.empty() && name[0] == '/') return name;
+  char* cwd = getcwd(nullptr, 0);
+  if (cwd == nullptr) return {};
+  std::string out = cwd;
+  free(cwd);  // NOLINT(cppcoreguidelines-no-malloc): getcwd's own block
+  if (out.back() != '/') out.push_back('/');
+  return out + name;
+}
+
+bool SystemToGbk(const std::string& name, std::string* gbk) {
+  gbk->clear();
+  if (name.empty()) return true;
+  if (name.size() > 0x3FFFFFFF) return false;
+  int n = static_cast<int>(name.size());
+  std::u16string wide(name.size(), u'\0');
+  int units = MultiByteToWideChar(kCodePageUtf8, 0, name.data(), n, wide.data(), n);
+  if (units <= 0) return false;
+  std::string out(static_cast<size_t>(units) * 2, '\0');
+  BOOL defaulted = kFalse;
+  int bytes = WideCharToMultiByte(kCodePageGbk, 0, wide.data(), units, out.data(),
+                                  static_cast<int>(out.size()), nullptr, &defaulted);
+  if (bytes <= 0 || defaulted != kFalse) return false;
+  out.resize(static_cast<size_t>(bytes));
+  *gbk = std::move(out);
+  return true;
 }
 
 }  // namespace platform::posix

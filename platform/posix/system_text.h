@@ -10,4 +10,12 @@ namespace platform::posix {
 // file names use. Bytes that are not GBK become "?".
 std::string GbkToSystem(const char* text);
 
+// A file name made absolute against the working folder (joined, without
+// resolving "." or ".."); empty when the working folder cannot be had.
+std::string AbsoluteName(const std::string& name);
+
+// A name from the system (UTF-8) in GBK; false when GBK cannot carry it whole,
+// since a name with "?" in it would name some other file.
+bool SystemToGbk(const std::string& name, std::string* gbk);
+
 }  // namespace platform::posix

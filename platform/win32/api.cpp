@@ -129,6 +129,10 @@ BOOL Read(HANDLE file, void* buffer, DWORD count, DWORD* read, void* overlapped)
 }
 BOOL Close(HANDLE handle) { return ::CloseHandle(handle); }
 BOOL FileExistsA(const char* path) { return ::PathFileExistsA(path); }
+BOOL IsRelativeA(const char* path) { return ::PathIsRelativeA(path); }
+DWORD FullPathA(const char* path, DWORD size, char* buffer, char** file_part) {
+  return ::GetFullPathNameA(path, size, buffer, file_part);
+}
 
 void StartupInfo(STARTUPINFOA* info) { ::GetStartupInfoA(reinterpret_cast<::STARTUPINFOA*>(info)); }
 BOOL StartProcess(const char* application, char* command_line, void* process_security,
@@ -151,7 +155,7 @@ BOOL MakeDirectory(const WCHAR* path, void* security) {
   return ::CreateDirectoryW(W(path), static_cast<LPSECURITY_ATTRIBUTES>(security));
 }
 BOOL IsDirectory(const WCHAR* path) { return ::PathIsDirectoryW(W(path)); }
-int CheckPrivateFolder(const WCHAR* path) {
+int FolderStatus(const WCHAR* path) {
   return ::GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES ? kFolderMissing : kFolderPrivate;
 }
 
@@ -189,6 +193,8 @@ const Api kNative = {
     .ReadFile = Read,
     .CloseHandle = Close,
     .PathFileExistsA = FileExistsA,
+    .PathIsRelativeA = IsRelativeA,
+    .GetFullPathNameA = FullPathA,
     .GetStartupInfoA = StartupInfo,
     .CreateProcessA = StartProcess,
     .WaitForSingleObject = Wait,
@@ -196,7 +202,7 @@ const Api kNative = {
     .SHGetSpecialFolderPathW = SpecialFolder,
     .CreateDirectoryW = MakeDirectory,
     .PathIsDirectoryW = IsDirectory,
-    .CheckPrivateFolderW = CheckPrivateFolder,
+    .PrivateFolderStatus = FolderStatus,
 };
 
 }  // namespace
