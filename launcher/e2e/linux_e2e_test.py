@@ -27,8 +27,10 @@ PROMPT_END = "输入要开的浏览器数量后按回车："
 NOT_FOUND_START = "谷歌浏览器程序未找到"
 
 FAKE_BROWSER = """#!/bin/sh
-# Records one start: the time, its own name, then each argument on a line of its own.
-{ date +%s.%N; echo "$0"; for a in "$@"; do printf '%s\\n' "$a"; done; echo ---; } >> "$ZV_BROWSER_LOG"
+# Records one start in one write, as starts may run at once: the time, its own
+# name, then each argument on a line of its own.
+record=$(date +%s.%N; echo "$0"; for a in "$@"; do printf '%s\\n' "$a"; done; echo ---)
+printf '%s\\n' "$record" >> "$ZV_BROWSER_LOG"
 """
 
 RESET = b"\x1b[0m"
