@@ -212,6 +212,8 @@ bool SetConsoleColour(int32_t colour, Optional<bool> background) {
   if (background.value) {
     if (colour < 1 || colour > 4)
       ReportRuntimeError(kErrorChoiceIndex, kRoutineSetConsoleColour, kPositionBackgroundColour);
+    // The sums are taken in double precision and truncated, as the colour
+    // routine always computed them; the platform keeps the low 16 bits.
     attribute = kBackgroundAttributes[colour - 1] + 128.0;
   } else {
     attribute = colour + 8.0;
@@ -230,7 +232,12 @@ int32_t MainRoutine() {
   SetConsoleColour(kGreen);
   Write(kBanner);
 
+  // Owns a literal at first: releasing it does nothing, so every value of the
+  // variable is released the same way, literal or heap text.
   OwnedText browser_path(platform::kDefaultBrowserPath);
+  // ".\\path.txt" on Windows, ".//path.txt" here: the doubled separator is
+  // handed to the platform as the name always was; both resolve against the
+  // working folder, not the program's.
   OwnedText path_file(
       ConcatTexts({".", platform::kPathSeparator, platform::kPathSeparator, "path.txt"}));
   if (FileExists(path_file.get())) {
@@ -264,6 +271,8 @@ int32_t MainRoutine() {
     OwnedText base(TempFolderText());
     DateTime now = CallLibrary(CurrentTime, {});
     OwnedText stamp(MakeTimestamp(Given(now)));
+    // A fresh copy of the name through the value-to-text operation, so that
+    // the name the folder gets is a text of its own whatever MakeTimestamp gave.
     OwnedText stamp_copy(CallLibrary(ToText, {TextSlot(TextOrEmpty(stamp.get()))}));
     stamp.Reset();
 

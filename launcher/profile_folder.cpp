@@ -15,17 +15,26 @@ namespace {
 
 // 260 UTF-16 units: the size of the path buffers handed to the platform.
 constexpr int32_t kPathBufferUnits = 260;
-constexpr int32_t kTempFolderKind = 11;
-constexpr int32_t kDesktopKind = 3;
 constexpr int32_t kSecondsWidth = 10;
 constexpr int32_t kMillisecondsWidth = 3;
-constexpr int32_t kUnitSeconds = 8;
 constexpr int32_t kTextTypeCode = 10;
+// Names count seconds from 1970-01-01 08:00:00 local time: the Unix epoch in
+// China's time zone (UTC+8), where the tool's users are; no zone is applied,
+// so elsewhere the count is the Unix time shifted by the local offset.
 constexpr char kEpochText[] = "1970-01-01 08:00:00";
 constexpr char kPadText[] = "0";
 
-// csidl of kinds 1 to 10, chosen by kind.
-constexpr int32_t kCsidlOfKind[] = {5, 6, 16, 20, 11, 2, 7, 26, 36, 37};
+// Kinds of special folder: 1 to 10 take their csidl from the table below,
+// the temporary-files folder has a call of its own, 12 and 13 have theirs.
+// Any other kind means the desktop.
+constexpr int32_t kTableKinds = 10;
+constexpr int32_t kDesktopKind = 3;
+constexpr int32_t kTempFolderKind = 11;
+constexpr int32_t kInternetCacheKind = 12;
+constexpr int32_t kCommonAppDataKind = 13;
+// csidl of kinds 1 to 10: documents, favourites, desktop, fonts, start menu,
+// programs menu, startup menu, application data, Windows and system folder.
+constexpr int32_t kCsidlOfKind[kTableKinds] = {5, 6, 16, 20, 11, 2, 7, 26, 36, 37};
 constexpr int32_t kCsidlInternetCache = 32;
 constexpr int32_t kCsidlCommonAppData = 35;
 
@@ -49,7 +58,7 @@ Bytes WideSeparator() {
 uint8_t* Data(Bytes bytes) { return const_cast<uint8_t*>(BytesData(bytes)); }
 platform::WCHAR* Units(Bytes bytes) { return reinterpret_cast<platform::WCHAR*>(Data(bytes)); }
 
-Bytes Blank(int32_t length) { return CallLibrary(BlankBytes, {IntSlot(length)}); }
+Bytes ZeroBytes(int32_t length) { return CallLibrary(BlankBytes, {IntSlot(length)}); }
 
 Bytes CopyOf(const void* address, int32_t length) {
   return CallLibrary(PointerToBytes, {PointerSlot(TAG_INT, address), IntSlot(length)});
@@ -67,32 +76,12 @@ Text BytesToTextChecked(Bytes bytes) {
 // Text to byte sequence: the text's bytes, without the NUL.
 Bytes TextToBytes(Text text) { return CopyOf(text, static_cast<int32_t>(TextLength(text))); }
 
-// The text repeated n times; null when empty or n <= 0.
-Text RepeatText(Text text, int32_t n) {
-  uint32_t length = TextLength(text);
-  if (length == 0 || n <= 0) return nullptr;
-  char* block = static_cast<char*>(AllocZeroed(length * static_cast<uint32_t>(n) + 1));
-  for (int32_t i = 0; i < n; ++i)
-    std::memcpy(block + static_cast<size_t>(i) * length, text, length);
-  return block;
-}
-
-// The first min(n, length) bytes; null when empty or n <= 0.
-Text LeftText(Text text, int32_t n) {
-  uint32_t length = TextLength(text);
-  if (length == 0 || n <= 0) return nullptr;
-  uint32_t take = static_cast<uint32_t>(n) < length ? static_cast<uint32_t>(n) : length;
-  char* block = static_cast<char*>(AllocZeroed(take + 1));
-  std::memcpy(block, text, take);
-  return block;
-}
-
 // The folder of a csidl with exactly one trailing separator. It is built by
 // joining rather than written into the platform's buffer, so that a folder of
 // 259 units still fits.
 Bytes FolderOfCsidl(int32_t csidl) {
   const platform::Api& os = platform::Os();
-  OwnedBytes buffer(Blank(kPathBufferUnits * 2));
+  OwnedBytes buffer(ZeroBytes(kPathBufferUnits * 2));
   if (os.SHGetSpecialFolderPathW(nullptr, Units(buffer.get()), csidl, platform::kFalse) == 0)
     return nullptr;
   int32_t n = os.lstrlenW(Units(buffer.get()));
@@ -107,11 +96,11 @@ Bytes FolderOfCsidl(int32_t csidl) {
 // 260-unit buffer is fetched again into a buffer of the size it needs.
 Bytes TempFolderWide() {
   const platform::Api& os = platform::Os();
-  OwnedBytes buffer(Blank(kPathBufferUnits * 2));
+  OwnedBytes buffer(ZeroBytes(kPathBufferUnits * 2));
   platform::DWORD n = os.GetTempPathW(kPathBufferUnits, Units(buffer.get()));
   if (n >= static_cast<platform::DWORD>(kPathBufferUnits) && n < 0x10000) {
     platform::DWORD size = n;
-    buffer.Reset(Blank(static_cast<int32_t>(size) * 2));
+    buffer.Reset(ZeroBytes(static_cast<int32_t>(size) * 2));
     n = os.GetTempPathW(size, Units(buffer.get()));
     if (n >= size) n = 0;
   }
@@ -139,11 +128,11 @@ Text SpecialFolderText(int32_t kind, Optional<int32_t> csidl) {
 
 Bytes SpecialFolderWide(int32_t kind, Optional<int32_t> csidl) {
   if (csidl.given) return FolderOfCsidl(csidl.value);
-  if (kind < 1 || kind > 13) kind = kDesktopKind;
+  if (kind < 1 || kind > kCommonAppDataKind) kind = kDesktopKind;
   if (kind == kTempFolderKind) return TempFolderWide();
-  if (kind == 12) return FolderOfCsidl(kCsidlInternetCache);
-  if (kind == 13) return FolderOfCsidl(kCsidlCommonAppData);
-  if (kind > 10)  // a choice outside the ten values
+  if (kind == kInternetCacheKind) return FolderOfCsidl(kCsidlInternetCache);
+  if (kind == kCommonAppDataKind) return FolderOfCsidl(kCsidlCommonAppData);
+  if (kind > kTableKinds)  // a choice outside the table
     ReportRuntimeError(kErrorChoiceIndex, kRoutineSpecialFolderWide, kPositionCsidlChoice);
   return FolderOfCsidl(kCsidlOfKind[kind - 1]);
 }
@@ -155,7 +144,7 @@ Text WideToText(Bytes wide, Optional<int32_t> code_page) {
   if (os.lstrlenW(Units(joined.get())) <= 0) return nullptr;
   int size = os.WideCharToMultiByte(cp, 0, Units(joined.get()), -1, nullptr, 0, nullptr, nullptr);
   if (size <= 0) return nullptr;
-  OwnedBytes converted(Blank(size));
+  OwnedBytes converted(ZeroBytes(size));
   char* bytes = reinterpret_cast<char*>(Data(converted.get()));
   if (os.WideCharToMultiByte(cp, 0, Units(joined.get()), -1, bytes, size, nullptr, nullptr) <= 0)
     return nullptr;
@@ -172,7 +161,7 @@ Bytes TextToWide(Text path) {
   if (crt::strlen(source) == 0) return nullptr;
   int k = os.MultiByteToWideChar(platform::kCodePageGbk, 0, source, -1, nullptr, 0);
   if (k <= 0 || k > 0x3FFFFFFF) return nullptr;
-  OwnedBytes wide(Blank(2 * k));
+  OwnedBytes wide(ZeroBytes(2 * k));
   if (os.MultiByteToWideChar(platform::kCodePageGbk, 0, source, -1, Units(wide.get()), k) <= 0)
     return nullptr;
   return wide.Take();
@@ -192,7 +181,7 @@ Text MakeTimestamp(Optional<DateTime> time, Optional<bool> seconds_only,
 
   DateTime epoch = CallLibrary(ToDateTime, {TextSlot(kEpochText)});
   double seconds =
-      CallLibrary(TimeInterval, {DateTimeSlot(t), DateTimeSlot(epoch), IntSlot(kUnitSeconds)});
+      CallLibrary(TimeInterval, {DateTimeSlot(t), DateTimeSlot(epoch), IntSlot(kIntervalSeconds)});
   OwnedText seconds_text(CallLibrary(ToText, {DoubleSlot(seconds)}));
   auto length = static_cast<int32_t>(TextLength(seconds_text.get()));
   if (pad_seconds.value && length < kSecondsWidth) {
@@ -268,9 +257,7 @@ Bytes ConcatBytes(std::initializer_list<Bytes> parts) {
   int64_t total = 0;
   for (Bytes part : parts) total += BytesLength(part);
   if (total <= 0 || total > INT32_MAX - 8) return nullptr;
-  auto* block = static_cast<BytesHeader*>(AllocZeroed(static_cast<uint32_t>(total) + 8));
-  block->dimensions = 1;
-  block->length = static_cast<int32_t>(total);
+  BytesHeader* block = NewBytes(static_cast<int32_t>(total), false);
   uint8_t* at = Data(block);
   for (Bytes part : parts) {
     int32_t n = BytesLength(part);

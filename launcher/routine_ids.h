@@ -1,5 +1,8 @@
 // Routine identifiers and statement positions of the launcher's checks, as
-// runtime error reports name them.
+// runtime error reports name them. They are fixed numbers, not derived from
+// anything in this source: each routine kept the identifier (high half 0x0401)
+// its reports have always carried, so that a report reads the same in every
+// build.
 #pragma once
 
 #include <cstdint>

@@ -51,6 +51,8 @@ inline constexpr int SW_SHOW = 5;
 inline constexpr int SW_SHOWMINNOACTIVE = 7;
 
 inline constexpr DWORD LCMAP_HALFWIDTH = 0x00400000;
+// Chinese (PRC), the locale of the program's texts.
+inline constexpr DWORD kLocaleChinesePrc = 0x0804;
 
 // Same field order and widths as the Win32 records; pointers and handles are
 // 64-bit, as in a 64-bit Windows process.

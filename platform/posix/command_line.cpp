@@ -3,19 +3,19 @@
 namespace platform::posix {
 namespace {
 
-bool Blank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
 std::vector<std::string> SplitCommandLine(const char* line) {
   std::vector<std::string> args;
   const char* p = line;
-  while (Blank(*p)) ++p;
+  while (IsBlank(*p)) ++p;
   if (*p == 0) return args;
 
   std::string name;
   bool quoted_name = false;
-  for (; *p != 0 && (quoted_name || !Blank(*p)); ++p) {
+  for (; *p != 0 && (quoted_name || !IsBlank(*p)); ++p) {
     if (*p == '"')
       quoted_name = !quoted_name;
     else
@@ -24,11 +24,11 @@ std::vector<std::string> SplitCommandLine(const char* line) {
   args.push_back(std::move(name));
 
   for (;;) {
-    while (Blank(*p)) ++p;
+    while (IsBlank(*p)) ++p;
     if (*p == 0) break;
     std::string arg;
     bool quoted = false;
-    while (*p != 0 && (quoted || !Blank(*p))) {
+    while (*p != 0 && (quoted || !IsBlank(*p))) {
       if (*p == '\\') {
         size_t run = 0;
         while (p[run] == '\\') ++run;
@@ -64,12 +64,12 @@ std::vector<std::string> SplitCommandLine(const char* line) {
 
 std::string ProgramOfCommandLine(const char* line) {
   const char* p = line;
-  while (Blank(*p)) ++p;
+  while (IsBlank(*p)) ++p;
   std::string name;
   if (*p == '"') {
     for (++p; *p != 0 && *p != '"'; ++p) name.push_back(*p);
   } else {
-    for (; *p != 0 && !Blank(*p); ++p) name.push_back(*p);
+    for (; *p != 0 && !IsBlank(*p); ++p) name.push_back(*p);
   }
   return name;
 }

@@ -11,7 +11,6 @@
 namespace platform::posix {
 namespace {
 
-constexpr DWORD kLocaleChinesePrc = 0x0804;
 constexpr DWORD kLocaleUserDefault = 0x0400;
 constexpr DWORD kLocaleSystemDefault = 0x0800;
 

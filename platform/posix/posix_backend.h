@@ -34,7 +34,7 @@ int lstrlenW(const WCHAR* text);
 int LCMapStringA(DWORD locale, DWORD flags, const char* source, int source_length,
                  char* destination, int destination_length);
 
-// Clock and delays (clock.cpp).
+// Clock and delays (clock.cpp; VariantTimeToSystemTime in variant_time.cpp).
 void GetLocalTime(SYSTEMTIME* out);
 void Sleep(DWORD milliseconds);
 BOOL VariantTimeToSystemTime(double variant_time, SYSTEMTIME* time);

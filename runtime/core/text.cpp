@@ -63,10 +63,10 @@ uint32_t TagWidth(TypeTag tag) {
     case TAG_DATETIME:
     case TAG_INT64:
     case TAG_DOUBLE:
-    case 0x80000008:
+    case TAG_RESERVED_WIDE:
       return 8;
     case TAG_OMITTED:
-    case 0x80000007:
+    case TAG_RESERVED_EMPTY:
       return 0;
     default:
       return 4;
@@ -118,4 +118,43 @@ Text TextFromBuffer(const void* buffer, int32_t length) {
   std::memcpy(block, buffer, n);
   block[n] = 0;
   return block;
+}
+
+BytesHeader* NewBytes(int32_t length, bool zeroed) {
+  uint32_t size = static_cast<uint32_t>(length) + sizeof(BytesHeader);
+  auto* block = static_cast<BytesHeader*>(zeroed ? AllocZeroed(size) : AllocBlock(size));
+  block->dimensions = 1;
+  block->length = length;
+  return block;
+}
+
+int64_t ElementCount(const void* block) {
+  const auto* header = static_cast<const int32_t*>(block);
+  int32_t dimensions = header[0];
+  if (dimensions < 1) return 1;
+  uint64_t count = 1;  // unsigned: absurd sizes wrap instead of overflowing
+  for (int32_t i = 1; i <= dimensions; ++i) count *= static_cast<uint64_t>(int64_t{header[i]});
+  return static_cast<int64_t>(count);
+}
+
+const uint8_t* ArrayElements(const void* block) {
+  const auto* header = static_cast<const int32_t*>(block);
+  int32_t dimensions = header[0] < 0 ? 0 : header[0];
+  return reinterpret_cast<const uint8_t*>(header + 1 + dimensions);
+}
+
+Text RepeatText(Text text, int32_t n) {
+  uint32_t length = TextLength(text);
+  if (length == 0 || n <= 0) return nullptr;
+  char* block = static_cast<char*>(AllocZeroed(length * static_cast<uint32_t>(n) + 1));
+  for (int32_t i = 0; i < n; ++i)
+    std::memcpy(block + static_cast<size_t>(i) * length, text, length);
+  return block;
+}
+
+Text LeftText(Text text, int32_t n) {
+  uint32_t length = TextLength(text);
+  if (length == 0 || n <= 0) return nullptr;
+  uint32_t take = static_cast<uint32_t>(n) < length ? static_cast<uint32_t>(n) : length;
+  return TextFromBuffer(text, static_cast<int32_t>(take));
 }

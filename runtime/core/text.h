@@ -39,6 +39,9 @@ inline constexpr TypeTag TAG_INT64 = 0x80000401;
 inline constexpr TypeTag TAG_FLOAT = 0x80000501;
 inline constexpr TypeTag TAG_DOUBLE = 0x80000601;
 inline constexpr TypeTag TAG_ARRAY = 0x20000000;
+// Two more tags of the value-width rule (widths 0 and 8); nothing here makes them.
+inline constexpr TypeTag TAG_RESERVED_EMPTY = 0x80000007;
+inline constexpr TypeTag TAG_RESERVED_WIDE = 0x80000008;
 
 // One argument of a library operation. A pointer fills both value halves
 // (the program is 64-bit); narrower values leave the high half 0.
@@ -109,6 +112,19 @@ Text ConcatTexts(std::initializer_list<Text> parts);
 
 // A fresh text of the first `length` bytes of `buffer`; null when length <= 0.
 Text TextFromBuffer(const void* buffer, int32_t length);
+
+// The text repeated n times; null when it is empty or n <= 0.
+Text RepeatText(Text text, int32_t n);
+// The first min(n, length) bytes; null when the text is empty or n <= 0.
+Text LeftText(Text text, int32_t n);
+
+// A fresh Bytes block of `length` bytes (length > 0), zero-filled or not.
+BytesHeader* NewBytes(int32_t length, bool zeroed);
+// Elements of an array block: the product of its dimension sizes, 1 when it
+// has fewer than one dimension. For a Bytes block, its length.
+int64_t ElementCount(const void* block);
+// First element of an array block (after the dimension sizes).
+const uint8_t* ArrayElements(const void* block);
 
 // Byte-sequence access.
 inline const uint8_t* BytesData(Bytes bytes) {

@@ -21,8 +21,6 @@ constexpr double kFixedPointLimit = 1e251;
 // Doubles from here on have no 64-bit integer part.
 constexpr double kTwoTo63 = 9223372036854775808.0;
 
-constexpr platform::DWORD kLocaleChinesePrc = 0x0804;
-
 // The text a TAG_TEXT slot refers to; null for any other slot.
 Text SlotText(const ArgSlot& slot) {
   return slot.tag == TAG_TEXT ? static_cast<Text>(SlotPointer(slot)) : nullptr;
@@ -286,7 +284,7 @@ Text ToHalfWidth(int32_t count, const ArgSlot* args) {
   uint32_t length = TextLength(work);
   if (length == 0 || length >= INT32_MAX) return nullptr;
   char* mapped = static_cast<char*>(AllocZeroed(length + 1));
-  platform::Os().LCMapStringA(kLocaleChinesePrc, platform::LCMAP_HALFWIDTH, work,
+  platform::Os().LCMapStringA(platform::kLocaleChinesePrc, platform::LCMAP_HALFWIDTH, work,
                               static_cast<int>(length), mapped, static_cast<int>(length) + 1);
   // A mapping that filled the whole buffer leaves no NUL: read only the buffer.
   const void* nul = std::memchr(mapped, 0, length + 1);

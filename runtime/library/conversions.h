@@ -9,10 +9,10 @@
 inline constexpr int kWorkBufferSize = 260;
 
 // Library operations (argument records).
-Text ToText(int32_t count, const ArgSlot* args);         // one value of any tag
-Text TrimBlanks(int32_t count, const ArgSlot* args);     // one text
-int32_t ToInteger(int32_t count, const ArgSlot* args);   // one value of any tag
-Text ToHalfWidth(int32_t count, const ArgSlot* args);    // one text
+Text ToText(int32_t count, const ArgSlot* args);        // one value of any tag
+Text TrimBlanks(int32_t count, const ArgSlot* args);    // one text
+int32_t ToInteger(int32_t count, const ArgSlot* args);  // one value of any tag
+Text ToHalfWidth(int32_t count, const ArgSlot* args);   // one text
 
 // Helpers.
 // Shortens a "%f" number text in place (2.500000 -> 2.5, 100.000000 -> 100).

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/civil_date.h"
 #include "platform/platform.h"
 
 namespace {
@@ -53,7 +54,7 @@ int64_t YearsLength(int64_t first, int64_t last) {
   return 365 * (last - first + 1) + LeapYearsThrough(last) - LeapYearsThrough(first - 1);
 }
 
-// Whole days and the year and month of a date-time (units 1-4 of intervals).
+// Whole days and the year and month of a date-time (the calendar units of intervals).
 struct YearMonth {
   int64_t year;
   int64_t month;
@@ -121,18 +122,10 @@ DateTime DateTimeFromParts(int32_t year, int32_t month, int32_t day, int32_t hou
 CalendarDay CalendarDate(double whole_days) {
   double d = std::trunc(whole_days);
   if (!(std::fabs(d) < kDayLimit)) return {0, 0, 0};
-  // Days since 1970-01-01 to the proleptic Gregorian date, in 400-year eras
-  // that start on March 1st.
-  int64_t z = static_cast<int64_t>(d) - kUnixEpochDay + 719468;
-  int64_t era = FloorDiv(z, 146097);
-  int64_t day_of_era = z - era * 146097;
-  int64_t year_of_era =
-      (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
-  int64_t mp = (5 * day_of_year + 2) / 153;
-  int64_t day = day_of_year - (153 * mp + 2) / 5 + 1;
-  int64_t month = mp < 10 ? mp + 3 : mp - 9;
-  int64_t year = year_of_era + era * 400 + (month <= 2 ? 1 : 0);
+  int64_t year = 0;
+  int64_t month = 0;
+  int64_t day = 0;
+  platform::CivilFromDays(static_cast<int64_t>(d) - kUnixEpochDay, &year, &month, &day);
   if (year < INT32_MIN || year > INT32_MAX) return {0, 0, 0};
   return {static_cast<int32_t>(year), static_cast<int32_t>(month), static_cast<int32_t>(day)};
 }
@@ -278,9 +271,9 @@ double TimeInterval(int32_t count, const ArgSlot* args) {
   double first = SlotDouble(SlotAt(count, args, 0));
   double second = SlotDouble(SlotAt(count, args, 1));
   switch (SlotInt(SlotAt(count, args, 2))) {
-    case 1:
+    case kIntervalYears:
       return static_cast<double>(YearMonthOf(first).year - YearMonthOf(second).year);
-    case 2: {
+    case kIntervalQuarters: {
       YearMonth a = YearMonthOf(first);
       YearMonth b = YearMonthOf(second);
       double quarters =
@@ -291,20 +284,20 @@ double TimeInterval(int32_t count, const ArgSlot* args) {
       if (quarters == whole) return whole;
       return quarters > 0 ? whole + 1 : whole - 1;
     }
-    case 3: {
+    case kIntervalMonths: {
       YearMonth a = YearMonthOf(first);
       YearMonth b = YearMonthOf(second);
       return static_cast<double>(12 * (a.year - b.year) + a.month - b.month);
     }
-    case 4:
+    case kIntervalWeeks:
       return WeekOf(std::trunc(first)) - WeekOf(std::trunc(second));
-    case 5:
+    case kIntervalDays:
       return first - second;
-    case 6:
+    case kIntervalHours:
       return (first - second) * kSecondsPerDay * kPerHour;
-    case 7:
+    case kIntervalMinutes:
       return (first - second) * kSecondsPerDay * kPerMinute;
-    case 8:
+    case kIntervalSeconds:
       return (first - second) * kSecondsPerDay;
     default:
       return 0;

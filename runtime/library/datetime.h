@@ -12,13 +12,25 @@ using DateTime = double;
 inline constexpr DateTime kInvalidDateTime = -657434.0;
 
 // Library operations (argument records).
-DateTime CurrentTime(int32_t count, const ArgSlot* args);   // no argument
-DateTime ToDateTime(int32_t count, const ArgSlot* args);    // one value of any tag
-double TimeInterval(int32_t count, const ArgSlot* args);    // first, second, unit
+DateTime CurrentTime(int32_t count, const ArgSlot* args);  // no argument
+DateTime ToDateTime(int32_t count, const ArgSlot* args);   // one value of any tag
+double TimeInterval(int32_t count, const ArgSlot* args);   // first, second, unit
+
+// Units of TimeInterval.
+enum IntervalUnit : int32_t {
+  kIntervalYears = 1,
+  kIntervalQuarters = 2,
+  kIntervalMonths = 3,
+  kIntervalWeeks = 4,
+  kIntervalDays = 5,
+  kIntervalHours = 6,
+  kIntervalMinutes = 7,
+  kIntervalSeconds = 8,
+};
 
 // Internal operations.
-DateTime DateTimeFromParts(int32_t year, int32_t month, int32_t day, int32_t hour,
-                           int32_t minute, int32_t second);
+DateTime DateTimeFromParts(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
+                           int32_t second);
 bool ParseDateTimeText(Text text, DateTime* result);
 
 struct CalendarDay {

@@ -9,15 +9,6 @@
 
 namespace {
 
-// A fresh Bytes block of `length` bytes (length > 0), zero-filled or not.
-BytesHeader* NewBytes(int32_t length, bool zeroed) {
-  uint32_t size = static_cast<uint32_t>(length) + sizeof(BytesHeader);
-  auto* block = static_cast<BytesHeader*>(zeroed ? AllocZeroed(size) : AllocBlock(size));
-  block->dimensions = 1;
-  block->length = length;
-  return block;
-}
-
 uint8_t* MutableData(BytesHeader* block) { return reinterpret_cast<uint8_t*>(block + 1); }
 
 // Result tag of each GetBytesData type code, 1 to 10.
@@ -29,21 +20,6 @@ constexpr int kShowStates[] = {platform::SW_HIDE,           platform::SW_SHOW,
                                platform::SW_SHOWNOACTIVATE, platform::SW_SHOWMINNOACTIVE};
 
 }  // namespace
-
-int64_t ElementCount(const void* block) {
-  const auto* header = static_cast<const int32_t*>(block);
-  int32_t dimensions = header[0];
-  if (dimensions < 1) return 1;
-  uint64_t count = 1;  // unsigned: absurd sizes wrap instead of overflowing
-  for (int32_t i = 1; i <= dimensions; ++i) count *= static_cast<uint64_t>(int64_t{header[i]});
-  return static_cast<int64_t>(count);
-}
-
-const uint8_t* ArrayElements(const void* block) {
-  const auto* header = static_cast<const int32_t*>(block);
-  int32_t dimensions = header[0] < 0 ? 0 : header[0];
-  return reinterpret_cast<const uint8_t*>(header + 1 + dimensions);
-}
 
 // The whole file, bytes as stored. A file that cannot be opened or read, or
 // whose size is unknown or does not fit a Bytes length (2 GiB and more),
