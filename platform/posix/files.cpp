@@ -1,4 +1,4 @@
-// Linux backend: files, and closing every kind of handle.
+// Linux backend: files.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -74,30 +74,6 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read, void*) {
     if (n == 0 || !regular) break;
   }
   if (read != nullptr) *read = done;
-  return kTrue;
-}
-
-BOOL CloseHandle(HANDLE handle) {
-  HandleEntry* entry = FindHandle(handle);
-  if (entry == nullptr) return kFalse;
-  switch (entry->kind) {
-    case HandleKind::kStream:
-      // Like Windows, closing a standard handle closes the stream itself.
-      return close(entry->fd) == 0 ? kTrue : kFalse;
-    case HandleKind::kFile:
-      close(entry->fd);
-      break;
-    case HandleKind::kProcess:
-      // The program runs on by itself; its end is still collected later.
-      if (!entry->reaped && waitpid(entry->pid, nullptr, WNOHANG) == 0)
-        AdoptRunningChild(entry->pid);
-      break;
-    case HandleKind::kThread:
-    case HandleKind::kFree:
-      break;
-  }
-  ReleaseHandle(handle);
-  ReapAdoptedChildren();
   return kTrue;
 }
 

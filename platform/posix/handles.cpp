@@ -1,5 +1,7 @@
 #include "platform/posix/handles.h"
 
+#include "platform/posix/posix_backend.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -94,6 +96,31 @@ void ReapAdoptedChildren() {
     pid_t r = waitpid(pid, nullptr, WNOHANG);
     return r == pid || (r < 0 && errno != EINTR);
   });
+}
+
+// Closes every kind of handle.
+BOOL CloseHandle(HANDLE handle) {
+  HandleEntry* entry = FindHandle(handle);
+  if (entry == nullptr) return kFalse;
+  switch (entry->kind) {
+    case HandleKind::kStream:
+      // Like Windows, closing a standard handle closes the stream itself.
+      return close(entry->fd) == 0 ? kTrue : kFalse;
+    case HandleKind::kFile:
+      close(entry->fd);
+      break;
+    case HandleKind::kProcess:
+      // The program runs on by itself; its end is still collected later.
+      if (!entry->reaped && waitpid(entry->pid, nullptr, WNOHANG) == 0)
+        AdoptRunningChild(entry->pid);
+      break;
+    case HandleKind::kThread:
+    case HandleKind::kFree:
+      break;
+  }
+  ReleaseHandle(handle);
+  ReapAdoptedChildren();
+  return kTrue;
 }
 
 }  // namespace platform::posix

@@ -51,10 +51,12 @@ HANDLE CreateFileA(const char* name, DWORD access, DWORD share, void* security, 
                    DWORD attributes, HANDLE template_file);
 DWORD GetFileSize(HANDLE file, DWORD* size_high);
 BOOL ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read, void* overlapped);
-BOOL CloseHandle(HANDLE handle);
 BOOL PathFileExistsA(const char* path);
 BOOL PathIsRelativeA(const char* path);
 DWORD GetFullPathNameA(const char* path, DWORD size, char* buffer, char** file_part);
+
+// Handles of every kind (handles.cpp).
+BOOL CloseHandle(HANDLE handle);
 
 // Programs (process.cpp).
 void GetStartupInfoA(STARTUPINFOA* info);
