@@ -27,11 +27,13 @@ constexpr char kPadText[] = "0";
 // Kinds of special folder: 1 to 10 take their csidl from the table below,
 // the temporary-files folder has a call of its own, 12 and 13 have theirs.
 // Any other kind means the desktop.
-constexpr int32_t kTableKinds = 10;
 constexpr int32_t kDesktopKind = 3;
-constexpr int32_t kTempFolderKind = 11;
-constexpr int32_t kInternetCacheKind = 12;
-constexpr int32_t kCommonAppDataKind = 13;
+enum FolderKind : int32_t {
+  kTableKinds = 10,
+  kTempFolderKind,
+  kInternetCacheKind,
+  kCommonAppDataKind
+};
 // csidl of kinds 1 to 10: documents, favourites, desktop, fonts, start menu,
 // programs menu, startup menu, application data, Windows and system folder.
 constexpr int32_t kCsidlOfKind[kTableKinds] = {5, 6, 16, 20, 11, 2, 7, 26, 36, 37};

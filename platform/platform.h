@@ -21,39 +21,6 @@ using HWND = void*;
 using HICON = void*;
 using FARPROC = void*;
 
-inline constexpr BOOL kTrue = 1;
-inline constexpr BOOL kFalse = 0;
-inline HANDLE const kInvalidHandle = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
-
-inline constexpr DWORD HEAP_ZERO_MEMORY = 0x00000008;
-inline constexpr UINT MB_ICONERROR = 0x00000010;
-inline constexpr int IDOK = 1;
-
-inline constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
-inline constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
-inline constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
-
-inline constexpr DWORD GENERIC_READ = 0x80000000;
-inline constexpr DWORD FILE_SHARE_READ = 0x00000001;
-inline constexpr DWORD FILE_SHARE_WRITE = 0x00000002;
-inline constexpr DWORD OPEN_EXISTING = 3;
-inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
-inline constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
-inline constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
-inline constexpr DWORD INFINITE = 0xFFFFFFFF;
-inline constexpr DWORD STARTF_USESHOWWINDOW = 0x00000001;
-
-inline constexpr int SW_HIDE = 0;
-inline constexpr int SW_SHOWMINIMIZED = 2;
-inline constexpr int SW_SHOWMAXIMIZED = 3;
-inline constexpr int SW_SHOWNOACTIVATE = 4;
-inline constexpr int SW_SHOW = 5;
-inline constexpr int SW_SHOWMINNOACTIVE = 7;
-
-inline constexpr DWORD LCMAP_HALFWIDTH = 0x00400000;
-// Chinese (PRC), the locale of the program's texts.
-inline constexpr DWORD kLocaleChinesePrc = 0x0804;
-
 // Same field order and widths as the Win32 records; pointers and handles are
 // 64-bit, as in a 64-bit Windows process.
 struct SYSTEMTIME {
@@ -100,6 +67,34 @@ struct MODULEINFO {
   DWORD SizeOfImage;
   void* EntryPoint;
 };
+
+inline constexpr BOOL kTrue = 1;
+inline constexpr BOOL kFalse = 0;
+inline HANDLE const kInvalidHandle = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1));
+
+inline constexpr DWORD HEAP_ZERO_MEMORY = 0x00000008;
+inline constexpr UINT MB_ICONERROR = 0x00000010;
+inline constexpr int IDOK = 1;
+
+inline constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
+inline constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
+inline constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
+
+inline constexpr DWORD GENERIC_READ = 0x80000000;
+inline constexpr DWORD FILE_SHARE_READ = 0x00000001;
+inline constexpr DWORD FILE_SHARE_WRITE = 0x00000002;
+inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
+inline constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
+inline constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
+inline constexpr DWORD INFINITE = 0xFFFFFFFF;
+inline constexpr DWORD STARTF_USESHOWWINDOW = 0x00000001;
+
+// Show states of a started program's first window.
+enum : int { SW_HIDE = 0, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED, SW_SHOWNOACTIVATE, SW_SHOW };
+inline constexpr int SW_SHOWMINNOACTIVE = 7;
+
+inline constexpr DWORD LCMAP_HALFWIDTH = 0x00400000;
 
 struct Api {
   // Framework, process and standard error.
@@ -205,8 +200,9 @@ inline constexpr int kFolderMissing = 0;
 inline constexpr int kFolderPrivate = 1;
 inline constexpr int kFolderUnsafe = -1;
 
-// Code page of the program's texts, and UTF-8's.
+// Code page and locale (Chinese, PRC) of the program's texts, and UTF-8's code page.
 inline constexpr UINT kCodePageGbk = 936;
+inline constexpr DWORD kLocaleChinesePrc = 0x0804;
 inline constexpr UINT kCodePageUtf8 = 65001;
 
 // Facts of the platform the launcher's texts depend on: the path separator

@@ -19,13 +19,13 @@ double TimeInterval(int32_t count, const ArgSlot* args);   // first, second, uni
 // Units of TimeInterval.
 enum IntervalUnit : int32_t {
   kIntervalYears = 1,
-  kIntervalQuarters = 2,
-  kIntervalMonths = 3,
-  kIntervalWeeks = 4,
-  kIntervalDays = 5,
-  kIntervalHours = 6,
-  kIntervalMinutes = 7,
-  kIntervalSeconds = 8,
+  kIntervalQuarters,
+  kIntervalMonths,
+  kIntervalWeeks,
+  kIntervalDays,
+  kIntervalHours,
+  kIntervalMinutes,
+  kIntervalSeconds,
 };
 
 // Internal operations.
