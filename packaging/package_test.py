@@ -2,6 +2,7 @@
 """Smoke test of a package for users: CPack makes it from this build into a
 scratch folder, it is unpacked as a user would, and the program runs from
 there, in a folder without path.txt, where it shows the not-found message.
+The .deb must pass lintian without errors or warnings.
 
   package_test.py deb BUILD_DIR           .deb, unpacked with dpkg -x
   package_test.py zip BUILD_DIR WINE_RUN  zip of the Windows program, run under Wine
@@ -60,8 +61,11 @@ class Package(unittest.TestCase):
         self.assertIn("libc6", fields)  # dependencies found from the program
         files = subprocess.run(["dpkg-deb", "-c", deb], capture_output=True, text=True,
                                check=True).stdout.split("\n")
-        self.assertEqual([f.split()[-1] for f in files if f and not f.endswith("/")],
-                         ["./usr/bin/zelmorvika"])
+        installed = [f.split()[-1] for f in files if f and not f.endswith("/")]
+        self.assertEqual([f for f in installed if "/share/" not in f], ["./usr/bin/zelmorvika"])
+        lint = subprocess.run(["lintian", "--fail-on", "error,warning", deb],
+                              capture_output=True, text=True)
+        self.assertEqual(lint.returncode, 0, lint.stdout + lint.stderr)
 
         scratch_root = self.folder("root")
         subprocess.run(["dpkg", "-x", deb, scratch_root], check=True)
