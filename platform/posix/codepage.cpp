@@ -6,6 +6,7 @@
 #include <strings.h>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -168,9 +169,37 @@ int lstrlenW(const WCHAR* text) {
 
 // Terminal conversions.
 
+// The locale name the C library takes for LC_CTYPE: the first of LC_ALL,
+// LC_CTYPE and LANG that is set and not empty.
+const char* CtypeLocaleName() {
+  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != 0) return value;
+  }
+  return "";
+}
+
+// True when a locale name gives UTF-8 as its character set, in any spelling
+// the C library accepts ("zh_CN.UTF-8", "C.utf8"): letters compared without
+// case, other signs ignored, up to the modifier ("@...").
+bool NamesUtf8(const char* locale) {
+  const char* dot = std::strchr(locale, '.');
+  if (dot == nullptr) return false;
+  std::string codeset;
+  for (const char* p = dot + 1; *p != 0 && *p != '@'; ++p) {
+    char c = *p;
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) codeset.push_back(c);
+  }
+  return codeset == "utf8";
+}
+
 const char* TerminalCodeset() {
   static std::string codeset = [] {
     std::string name = "UTF-8";
+    // A locale named for UTF-8 is UTF-8, and one that is missing counts as
+    // UTF-8 too: its data is not loaded only to read that back.
+    if (NamesUtf8(CtypeLocaleName())) return name;
     locale_t loc = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
     if (loc != static_cast<locale_t>(0)) {
       name = nl_langinfo_l(CODESET, loc);
