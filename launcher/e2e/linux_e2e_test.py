@@ -9,7 +9,7 @@ import tempfile
 import time
 import unittest
 
-from terminal_run import Run
+from terminal_run import Run, Scratch
 
 PROGRAM = None  # set from the command line
 
@@ -24,62 +24,6 @@ def gbk(text):
 BANNER_TITLE = "欢迎使用Kovo谷歌浏览器多开工具"
 PROMPT_END = "输入要开的浏览器数量后按回车："
 NOT_FOUND_START = "谷歌浏览器程序未找到"
-
-FAKE_BROWSER = """#!/bin/sh
-# Records one start: the time, then each argument on a line of its own.
-{ date +%s.%N; for a in "$@"; do printf '%s\\n' "$a"; done; echo ---; } >> "$ZV_BROWSER_LOG"
-"""
-
-
-class Scratch:
-    """A scratch working folder and TMPDIR, and a fake browser that records its starts."""
-
-    def setUp(self):
-        self.root = tempfile.mkdtemp(prefix="zv-e2e-")
-        self.work = os.path.join(self.root, "work")
-        self.tmp = os.path.join(self.root, "tmp")
-        os.makedirs(self.work)
-        os.makedirs(self.tmp)
-        self.log = os.path.join(self.root, "browser.log")
-        self.browser = os.path.join(self.root, "fake-browser")
-        with open(self.browser, "w") as f:
-            f.write(FAKE_BROWSER)
-        os.chmod(self.browser, 0o755)
-
-    def tearDown(self):
-        shutil.rmtree(self.root, ignore_errors=True)
-
-    def env(self, tmpdir=None):
-        env = {
-            "PATH": "/usr/bin:/bin",
-            "HOME": self.root,
-            "LANG": "C.UTF-8",
-            "TERM": "xterm",
-            "ZV_BROWSER_LOG": self.log,
-        }
-        env["TMPDIR"] = tmpdir if tmpdir is not None else self.tmp
-        return env
-
-    def write_path_file(self, content):
-        with open(os.path.join(self.work, "path.txt"), "wb") as f:
-            f.write(content)
-
-    def starts(self):
-        if not os.path.exists(self.log):
-            return []
-        with open(self.log) as f:
-            records = f.read().split("---\n")[:-1]
-        return [(float(r.split("\n")[0]), r.split("\n")[1:-1]) for r in records]
-
-    def run_to_prompt(self, tmpdir=None, **options):
-        run = Run([PROGRAM], self.work, self.env(tmpdir), **options)
-        run.read_until(gbk_to_utf8(PROMPT_END))
-        return run
-
-    def folders(self, tmpdir=None):
-        base = os.path.join(tmpdir or self.tmp, "zelmorvika")
-        return sorted(os.listdir(base)) if os.path.isdir(base) else []
-
 
 
 class LinuxEndToEnd(Scratch, unittest.TestCase):
