@@ -10,9 +10,7 @@ import tempfile
 import time
 import unittest
 
-from terminal_run import Run
-
-PROGRAM = None  # set from the command line
+from terminal_run import Run, Scratch
 
 GREEN = b"\x1b[92;49m"
 RED = b"\x1b[91;49m"
@@ -26,81 +24,7 @@ BANNER_TITLE = "欢迎使用Kovo谷歌浏览器多开工具"
 PROMPT_END = "输入要开的浏览器数量后按回车："
 NOT_FOUND_START = "谷歌浏览器程序未找到"
 
-FAKE_BROWSER = """#!/bin/sh
-# Records one start in one write, as starts may run at once: the time, its own
-# name, then each argument on a line of its own.
-record=$(date +%s.%N; echo "$0"; for a in "$@"; do printf '%s\\n' "$a"; done; echo ---)
-printf '%s\\n' "$record" >> "$ZV_BROWSER_LOG"
-"""
-
 RESET = b"\x1b[0m"
-
-
-class Scratch:
-    """A scratch working folder and TMPDIR, and a fake browser that records its starts."""
-
-    def setUp(self):
-        # Everything lies in a folder of its own that every user may enter, the
-        # program included: runs as another user must not depend on where the
-        # checkout lies.
-        self.root = tempfile.mkdtemp(prefix="zv-e2e-")
-        os.chmod(self.root, 0o755)
-        self.work = os.path.join(self.root, "work")
-        self.tmp = os.path.join(self.root, "tmp")
-        os.makedirs(self.work)
-        os.makedirs(self.tmp)
-        self.program = os.path.join(self.root, "zelmorvika")
-        shutil.copy(PROGRAM, self.program)
-        self.log = os.path.join(self.root, "browser.log")
-        self.browser = self.fake_browser(os.path.join(self.root, "fake-browser"))
-
-    def fake_browser(self, path):
-        with open(path, "w") as f:
-            f.write(FAKE_BROWSER)
-        os.chmod(path, 0o755)
-        return path
-
-    def tearDown(self):
-        shutil.rmtree(self.root, ignore_errors=True)
-
-    def env(self, tmpdir=None):
-        env = {
-            "PATH": "/usr/bin:/bin",
-            "HOME": self.root,
-            "LANG": "C.UTF-8",
-            "TERM": "xterm",
-            "TZ": "UTC",
-            "ZV_BROWSER_LOG": self.log,
-        }
-        env["TMPDIR"] = tmpdir if tmpdir is not None else self.tmp
-        return env
-
-    def write_path_file(self, content):
-        with open(os.path.join(self.work, "path.txt"), "wb") as f:
-            f.write(content)
-
-    def starts(self, programs=False):
-        """(time, arguments) of each start; (time, program) with `programs`."""
-        if not os.path.exists(self.log):
-            return []
-        with open(self.log) as f:
-            records = [r.split("\n") for r in f.read().split("---\n")[:-1]]
-        if programs:
-            return [(float(r[0]), r[1]) for r in records]
-        return [(float(r[0]), r[2:-1]) for r in records]
-
-    def start(self, env=None, **options):
-        return Run([self.program], self.work, env or self.env(), **options)
-
-    def run_to_prompt(self, tmpdir=None, **options):
-        run = self.start(self.env(tmpdir), **options)
-        run.read_until(gbk_to_utf8(PROMPT_END))
-        return run
-
-    def folders(self, tmpdir=None):
-        base = os.path.join(tmpdir or self.tmp, "zelmorvika")
-        return sorted(os.listdir(base)) if os.path.isdir(base) else []
-
 
 
 class LinuxEndToEnd(Scratch, unittest.TestCase):
@@ -537,5 +461,5 @@ def gbk_to_utf8(text):
 
 
 if __name__ == "__main__":
-    PROGRAM = os.path.abspath(sys.argv.pop(1))
+    Scratch.PROGRAM = os.path.abspath(sys.argv.pop(1))
     unittest.main(verbosity=2)

@@ -9,7 +9,6 @@ import sys
 import time
 import unittest
 
-import linux_e2e_test
 from linux_e2e_test import MESSAGE_END, NOBODY, Scratch, as_nobody, tree
 
 
@@ -107,5 +106,5 @@ class RacingAttacker(Scratch, unittest.TestCase):
 
 
 if __name__ == "__main__":
-    linux_e2e_test.PROGRAM = os.path.abspath(sys.argv.pop(1))
+    Scratch.PROGRAM = os.path.abspath(sys.argv.pop(1))
     unittest.main(verbosity=2)

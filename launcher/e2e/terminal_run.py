@@ -1,11 +1,24 @@
-"""A program run on a pseudo-terminal, for the end-to-end tests."""
+"""A program run on a pseudo-terminal, and the scratch folders it runs in:
+shared by the end-to-end tests and tools/measure."""
 import os
 import pty
 import select
+import shutil
 import signal
+import sys
+import tempfile
 import termios
 import time
 import tty
+
+PROMPT_END = "输入要开的浏览器数量后按回车：".encode("utf-8")
+
+FAKE_BROWSER = """#!/bin/sh
+# Records one start in one write, as starts may run at once: the time, its own
+# name, then each argument on a line of its own.
+record=$(date +%s.%N; echo "$0"; for a in "$@"; do printf '%s\\n' "$a"; done; echo ---)
+printf '%s\\n' "$record" >> "$ZV_BROWSER_LOG"
+"""
 
 
 class Run:
@@ -87,3 +100,87 @@ class Run:
                 self._read(0.1)
         os.kill(self.pid, signal.SIGKILL)
         raise AssertionError("the program did not end: %r" % self.output)
+
+    def peak_kib(self):
+        """The program's peak resident set so far (VmHWM, KiB); 0 once it has ended."""
+        try:
+            with open("/proc/%d/status" % self.pid) as f:
+                for line in f:
+                    if line.startswith("VmHWM:"):
+                        return int(line.split()[1])
+        except OSError:
+            pass
+        return 0
+
+    def wait(self):
+        """Waits for the end in waitpid itself, so that its time is exact, without
+        reading: for a program with little left to write. Returns the exit code
+        and the time of the end (time.monotonic_ns)."""
+        _, status = os.waitpid(self.pid, 0)
+        ended = time.monotonic_ns()
+        if self.fd is not None:
+            os.close(self.fd)
+            self.fd = None
+        return os.waitstatus_to_exitcode(status), ended
+
+
+class Scratch:
+    """A scratch working folder and TMPDIR, a copy of the program and a fake
+    browser that records its starts. A test case mixes it in (setUp, tearDown).
+    Everything lies in a folder that every user may enter, the program
+    included: runs as another user must not depend on where the checkout lies."""
+
+    PROGRAM = None  # the program under test, set by the test's main
+
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="zv-e2e-")
+        os.chmod(self.root, 0o755)
+        self.work = os.path.join(self.root, "work")
+        self.tmp = os.path.join(self.root, "tmp")
+        os.makedirs(self.work)
+        os.makedirs(self.tmp)
+        self.program = os.path.join(self.root, "zelmorvika")
+        if Scratch.PROGRAM:
+            shutil.copy(Scratch.PROGRAM, self.program)
+        self.log = os.path.join(self.root, "browser.log")
+        self.browser = self.fake_browser(os.path.join(self.root, "fake-browser"))
+
+    def fake_browser(self, path):
+        with open(path, "w") as f:
+            f.write(FAKE_BROWSER)
+        os.chmod(path, 0o755)
+        return path
+
+    def tearDown(self):
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def env(self, tmpdir=None):
+        return {"PATH": "/usr/bin:/bin", "HOME": self.root, "LANG": "C.UTF-8", "TERM": "xterm",
+                "TZ": "UTC", "ZV_BROWSER_LOG": self.log,
+                "TMPDIR": tmpdir if tmpdir is not None else self.tmp}
+
+    def write_path_file(self, content):
+        with open(os.path.join(self.work, "path.txt"), "wb") as f:
+            f.write(content)
+
+    def starts(self, programs=False):
+        """(time, arguments) of each start; (time, program) with `programs`."""
+        if not os.path.exists(self.log):
+            return []
+        with open(self.log) as f:
+            records = [r.split("\n") for r in f.read().split("---\n")[:-1]]
+        if programs:
+            return [(float(r[0]), r[1]) for r in records]
+        return [(float(r[0]), r[2:-1]) for r in records]
+
+    def start(self, env=None, **options):
+        return Run([self.program], self.work, env or self.env(), **options)
+
+    def run_to_prompt(self, tmpdir=None, **options):
+        run = self.start(self.env(tmpdir), **options)
+        run.read_until(PROMPT_END)
+        return run
+
+    def folders(self, tmpdir=None):
+        base = os.path.join(tmpdir or self.tmp, "zelmorvika")
+        return sorted(os.listdir(base)) if os.path.isdir(base) else []

@@ -6,6 +6,8 @@
 #include <strings.h>
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -99,6 +101,13 @@ Converter& FromUtf16(UINT cp) {
   return cp == kCodePageUtf8 ? utf8 : gbk;
 }
 
+// ASCII is the same characters in GBK, UTF-8 and UTF-16: such text is copied
+// unit for unit, and no converter is opened for it (nor UTF-16's module).
+template <typename Unit>
+bool IsAscii(const Unit* text, size_t count) {
+  return std::all_of(text, text + count, [](Unit u) { return static_cast<uint32_t>(u) < 0x80; });
+}
+
 // Copies a converted result out as Windows does: a size query when the buffer
 // is empty, failure when it is too small.
 template <typename Unit>
@@ -118,9 +127,13 @@ int MultiByteToWideChar(UINT code_page, DWORD, const char* bytes, int byte_count
   if (!SupportedCodePage(code_page) || bytes == nullptr || byte_count == 0 || byte_count < -1)
     return 0;
   size_t length = byte_count == -1 ? std::strlen(bytes) + 1 : static_cast<size_t>(byte_count);
+  std::string units;
+  if (IsAscii(bytes, length)) {
+    for (size_t i = 0; i < length; ++i) AppendUtf16(units, static_cast<unsigned char>(bytes[i]));
+    return Deliver(units, wide, wide_count);
+  }
   Converter& cd = ToUtf16(code_page);
   if (!cd.Valid()) return 0;
-  std::string units;
   // Like Windows: malformed UTF-8 becomes U+FFFD, which no code page names,
   // so that a bad name cannot pass for another after a round trip.
   const char16_t stand_in = code_page == kCodePageUtf8 ? u'\xFFFD' : u'?';
@@ -140,9 +153,14 @@ int WideCharToMultiByte(UINT code_page, DWORD, const WCHAR* wide, int wide_count
     return 0;
   size_t units =
       wide_count == -1 ? static_cast<size_t>(lstrlenW(wide)) + 1 : static_cast<size_t>(wide_count);
+  std::string out;
+  if (IsAscii(wide, units)) {
+    for (size_t i = 0; i < units; ++i) out.push_back(static_cast<char>(wide[i]));
+    if (used_default != nullptr) *used_default = kFalse;
+    return Deliver(out, bytes, byte_count);
+  }
   Converter& cd = FromUtf16(code_page);
   if (!cd.Valid()) return 0;
-  std::string out;
   bool defaulted = false;
   const char fallback = default_char != nullptr ? *default_char : '?';
   auto replace = [&](const unsigned char* p, size_t left, std::string& o) {
@@ -170,9 +188,37 @@ int lstrlenW(const WCHAR* text) {
 
 // Terminal conversions.
 
+// The locale name the C library takes for LC_CTYPE: the first of LC_ALL,
+// LC_CTYPE and LANG that is set and not empty.
+const char* CtypeLocaleName() {
+  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != 0) return value;
+  }
+  return "";
+}
+
+// True when a locale name gives UTF-8 as its character set, in any spelling
+// the C library accepts ("zh_CN.UTF-8", "C.utf8"): letters compared without
+// case, other signs ignored, up to the modifier ("@...").
+bool NamesUtf8(const char* locale) {
+  const char* dot = std::strchr(locale, '.');
+  if (dot == nullptr) return false;
+  std::string codeset;
+  for (const char* p = dot + 1; *p != 0 && *p != '@'; ++p) {
+    char c = *p;
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) codeset.push_back(c);
+  }
+  return codeset == "utf8";
+}
+
 const char* TerminalCodeset() {
   static std::string codeset = [] {
     std::string name = "UTF-8";
+    // A locale named for UTF-8 is UTF-8, and one that is missing counts as
+    // UTF-8 too: its data is not loaded only to read that back.
+    if (NamesUtf8(CtypeLocaleName())) return name;
     locale_t loc = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
     if (loc != static_cast<locale_t>(0)) {
       name = nl_langinfo_l(CODESET, loc);
@@ -232,11 +278,11 @@ std::string GbkToTerminal::Flush() {
 }
 
 std::string TerminalToGbk(const char* bytes, size_t length) {
-  if (TerminalIsGbk()) return std::string(bytes, length);
+  const bool utf8 = strcasecmp(TerminalCodeset(), "UTF-8") == 0;
+  if (TerminalIsGbk() || (utf8 && IsAscii(bytes, length))) return std::string(bytes, length);
   static Converter cd("CP936", TerminalCodeset());
   if (!cd.Valid()) return std::string(bytes, length);
   std::string out;
-  const bool utf8 = strcasecmp(TerminalCodeset(), "UTF-8") == 0;
   auto replace = [utf8](const unsigned char* p, size_t left, std::string& o) {
     o.push_back('?');
     return utf8 ? Utf8SequenceLength(p, left) : size_t{1};

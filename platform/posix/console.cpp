@@ -259,9 +259,9 @@ BOOL SetConsoleTextAttribute(HANDLE output, WORD attribute) {
   WORD bg = (attribute >> 4) & 0x0F;
   int fg_code = fg == 7 ? 39 : ((fg & 8) != 0 ? 90 : 30) + AnsiColour(fg);
   int bg_code = bg == 0 ? 49 : ((bg & 8) != 0 ? 100 : 40) + AnsiColour(bg);
-  char sequence[32];
-  int n = snprintf(sequence, sizeof sequence, "\x1b[%d;%dm", fg_code, bg_code);
-  return WriteAll(fd, sequence, static_cast<size_t>(n)) == static_cast<size_t>(n) ? kTrue : kFalse;
+  // Built without printf, which the start-up would load for this alone.
+  std::string sequence = "\x1b[" + std::to_string(fg_code) + ";" + std::to_string(bg_code) + "m";
+  return WriteAll(fd, sequence.data(), sequence.size()) == sequence.size() ? kTrue : kFalse;
 }
 
 }  // namespace platform::posix

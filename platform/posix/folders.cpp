@@ -5,10 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <fstream>
 #include <string>
 
 #include "platform/posix/posix_backend.h"
@@ -52,13 +53,29 @@ std::string EnvOr(const char* variable, const std::string& fallback) {
   return value != nullptr && *value != 0 ? value : fallback;
 }
 
+// The whole of a small file, or empty when it cannot be read. Plain stdio:
+// file streams would bring the C++ locale machinery into the program.
+std::string FileText(const std::string& name) {
+  std::string text;
+  if (FILE* f = std::fopen(name.c_str(), "re")) {
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+    std::fclose(f);
+  }
+  return text;
+}
+
 // A user directory of xdg-user-dirs (XDG_DESKTOP_DIR, ...), from the
 // environment or ~/.config/user-dirs.dirs, else `fallback` under the home.
 std::string UserDirectory(const char* key, const char* fallback) {
   if (const char* value = std::getenv(key); value != nullptr && *value != 0) return value;
-  std::ifstream dirs(EnvOr("XDG_CONFIG_HOME", Home() + "/.config") + "/user-dirs.dirs");
-  for (std::string line; std::getline(dirs, line);) {
-    std::string prefix = std::string(key) + "=\"";
+  const std::string dirs =
+      FileText(EnvOr("XDG_CONFIG_HOME", Home() + "/.config") + "/user-dirs.dirs");
+  const std::string prefix = std::string(key) + "=\"";
+  for (size_t start = 0; start < dirs.size();) {
+    size_t end = std::min(dirs.find('\n', start), dirs.size());
+    std::string line = dirs.substr(start, end - start);
+    start = end + 1;
     if (line.compare(0, prefix.size(), prefix) != 0 || line.back() != '"') continue;
     std::string value = line.substr(prefix.size(), line.size() - prefix.size() - 1);
     if (value.compare(0, 5, "$HOME") == 0) value = Home() + value.substr(5);

@@ -94,10 +94,17 @@ BOOL AfxWinInit(HMODULE, HMODULE, char*, int) {
 char* GetCommandLineA() {
   static std::string line = [] {
     std::string out;
-    if (FILE* f = std::fopen("/proc/self/cmdline", "rb")) {
-      int c;
-      while ((c = std::fgetc(f)) != EOF) out.push_back(c == 0 ? ' ' : static_cast<char>(c));
-      std::fclose(f);
+    // Plain reads: the start-up needs nothing else of stdio.
+    int fd = open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+      char chunk[4096];
+      for (;;) {
+        ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        for (ssize_t i = 0; i < n; ++i) out.push_back(chunk[i] == 0 ? ' ' : chunk[i]);
+      }
+      close(fd);
     }
     while (!out.empty() && out.back() == ' ') out.pop_back();
     return out;

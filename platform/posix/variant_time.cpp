@@ -18,7 +18,10 @@ constexpr double kLastDate = 2958466.0;
 BOOL VariantTimeToSystemTime(double variant_time, SYSTEMTIME* time) {
   if (!(variant_time >= kFirstDate && variant_time < kLastDate)) return kFalse;
   double whole = std::trunc(variant_time);
-  int64_t seconds = std::llround(std::fabs(variant_time - whole) * 86400.0);
+  // Rounded half away from zero, as llround does, without the maths library.
+  double scaled = std::fabs(variant_time - whole) * 86400.0;
+  double whole_seconds = std::trunc(scaled);
+  auto seconds = static_cast<int64_t>(whole_seconds) + (scaled - whole_seconds >= 0.5 ? 1 : 0);
   int64_t day = static_cast<int64_t>(whole) + DaysFromCivil(1899, 12, 30);
   if (seconds >= 86400) {  // rounds up into the next day
     seconds -= 86400;
