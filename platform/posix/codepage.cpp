@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/converter.h"
 #include "platform/posix/posix_backend.h"
 #include "platform/posix/terminal_text.h"
 
@@ -19,66 +20,6 @@ namespace platform::posix {
 namespace {
 
 constexpr UINT kCodePageAnsi = 0;
-
-// One cached conversion descriptor per direction.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (Valid()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts all of [in, in + length). A sequence that cannot be converted is
-  // passed to on_error, which appends a replacement and says how many input
-  // bytes to skip. Returns the number of input bytes left unconverted because
-  // they end in an incomplete character.
-  //
-  // The output buffer takes the whole result of up to 32 KiB of input: glibc
-  // runs a chain of conversion steps over again whenever the output fills,
-  // and a 1 KiB buffer made that cost several times the conversion itself.
-  template <typename OnError>
-  size_t Run(const char* in, size_t length, std::string& out, OnError on_error) {
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    std::vector<char> buffer(std::min<size_t>(2 * length + 16, kMaxBuffer));
-    char* src = const_cast<char*>(in);
-    size_t left = length;
-    while (left > 0) {
-      char* dst = buffer.data();
-      size_t room = buffer.size();
-      size_t r = iconv(cd_, &src, &left, &dst, &room);
-      out.append(buffer.data(), static_cast<size_t>(dst - buffer.data()));
-      if (r != static_cast<size_t>(-1)) break;
-      if (errno == E2BIG) continue;
-      if (errno == EINVAL) return left;  // incomplete character at the end
-      size_t skip = on_error(reinterpret_cast<const unsigned char*>(src), left, out);
-      src += skip;
-      left -= skip;
-    }
-    return 0;
-  }
-
- private:
-  static constexpr size_t kMaxBuffer = 64 << 10;
-  iconv_t cd_;
-};
-
-size_t Utf8SequenceLength(const unsigned char* p, size_t available) {
-  size_t n = p[0] < 0xC0 ? 1 : p[0] < 0xE0 ? 2 : p[0] < 0xF0 ? 3 : 4;
-  if (n > available) n = available;
-  for (size_t i = 1; i < n; ++i)
-    if ((p[i] & 0xC0) != 0x80) return i;
-  return n;
-}
-
-// Bytes taken by a GBK sequence that does not convert: a lead byte and a
-// byte in the trail range are one character (one GBK lacks), as Windows reads
-// them; anything else is one byte. The next character starts after them.
-size_t UnconvertedGbkLength(const unsigned char* p, size_t left) {
-  return GbkCharLength(p, left) == 2 && p[1] >= 0x40 && p[1] != 0x7F && p[1] != 0xFF ? 2 : 1;
-}
 
 void AppendUtf16(std::string& out, char16_t unit) {
   out.push_back(static_cast<char>(unit & 0xFF));
@@ -101,13 +42,6 @@ Converter& FromUtf16(UINT cp) {
   return cp == kCodePageUtf8 ? utf8 : gbk;
 }
 
-// ASCII is the same characters in GBK, UTF-8 and UTF-16: such text is copied
-// unit for unit, and no converter is opened for it (nor UTF-16's module).
-template <typename Unit>
-bool IsAscii(const Unit* text, size_t count) {
-  return std::all_of(text, text + count, [](Unit u) { return static_cast<uint32_t>(u) < 0x80; });
-}
-
 // Copies a converted result out as Windows does: a size query when the buffer
 // is empty, failure when it is too small.
 template <typename Unit>
@@ -121,6 +55,25 @@ int Deliver(const std::string& bytes, Unit* out, int out_count) {
 }
 
 }  // namespace
+
+size_t Utf8Length(unsigned char lead) {
+  return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+size_t Utf8SequenceLength(const unsigned char* p, size_t available) {
+  size_t n = Utf8Length(p[0]);
+  if (n > available) n = available;
+  for (size_t i = 1; i < n; ++i)
+    if ((p[i] & 0xC0) != 0x80) return i;
+  return n;
+}
+
+// Bytes taken by a GBK sequence that does not convert: a lead byte and a
+// byte in the trail range are one character (one GBK lacks), as Windows reads
+// them; anything else is one byte. The next character starts after them.
+size_t UnconvertedGbkLength(const unsigned char* p, size_t left) {
+  return GbkCharLength(p, left) == 2 && p[1] >= 0x40 && p[1] != 0x7F && p[1] != 0xFF ? 2 : 1;
+}
 
 int MultiByteToWideChar(UINT code_page, DWORD, const char* bytes, int byte_count, WCHAR* wide,
                         int wide_count) {
@@ -184,112 +137,6 @@ int lstrlenW(const WCHAR* text) {
   int n = 0;
   while (text[n] != 0) ++n;
   return n;
-}
-
-// Terminal conversions.
-
-// The locale name the C library takes for LC_CTYPE: the first of LC_ALL,
-// LC_CTYPE and LANG that is set and not empty.
-const char* CtypeLocaleName() {
-  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && *value != 0) return value;
-  }
-  return "";
-}
-
-// True when a locale name gives UTF-8 as its character set, in any spelling
-// the C library accepts ("zh_CN.UTF-8", "C.utf8"): letters compared without
-// case, other signs ignored, up to the modifier ("@...").
-bool NamesUtf8(const char* locale) {
-  const char* dot = std::strchr(locale, '.');
-  if (dot == nullptr) return false;
-  std::string codeset;
-  for (const char* p = dot + 1; *p != 0 && *p != '@'; ++p) {
-    char c = *p;
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) codeset.push_back(c);
-  }
-  return codeset == "utf8";
-}
-
-const char* TerminalCodeset() {
-  static std::string codeset = [] {
-    std::string name = "UTF-8";
-    // A locale named for UTF-8 is UTF-8, and one that is missing counts as
-    // UTF-8 too: its data is not loaded only to read that back.
-    if (NamesUtf8(CtypeLocaleName())) return name;
-    locale_t loc = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
-    if (loc != static_cast<locale_t>(0)) {
-      name = nl_langinfo_l(CODESET, loc);
-      freelocale(loc);
-    }
-    if (name.empty() || name == "ANSI_X3.4-1968" || name == "ASCII") name = "UTF-8";
-    return name;
-  }();
-  return codeset.c_str();
-}
-
-bool TerminalIsGbk() {
-  const char* cs = TerminalCodeset();
-  return strcasecmp(cs, "GBK") == 0 || strcasecmp(cs, "CP936") == 0;
-}
-
-size_t GbkCharLength(const unsigned char* bytes, size_t available) {
-  if (bytes[0] >= 0x81 && bytes[0] <= 0xFE && available >= 2) return 2;
-  return 1;
-}
-
-std::string GbkToTerminal::Convert(const char* bytes, size_t length) {
-  std::string input;
-  if (has_pending_) {
-    input.push_back(pending_);
-    has_pending_ = false;
-  }
-  input.append(bytes, length);
-  if (TerminalIsGbk()) return input;
-  static Converter cd(TerminalCodeset(), "CP936");
-  std::string out;
-  if (!cd.Valid()) return input;
-  auto replace = [](const unsigned char* p, size_t left, std::string& o) {
-    o.push_back('?');
-    return UnconvertedGbkLength(p, left);
-  };
-  size_t rest = cd.Run(input.data(), input.size(), out, replace);
-  if (rest > 0) {
-    // Only a lone lead byte can be incomplete in GBK: keep it for the next call.
-    pending_ = input[input.size() - rest];
-    has_pending_ = true;
-    for (size_t i = 1; i < rest; ++i) out.push_back('?');
-  }
-  return out;
-}
-
-std::string GbkToTerminal::Whole(const char* bytes, size_t length) {
-  GbkToTerminal converter;
-  std::string out = converter.Convert(bytes, length);
-  return out + converter.Flush();
-}
-
-std::string GbkToTerminal::Flush() {
-  if (!has_pending_) return {};
-  has_pending_ = false;
-  return "?";
-}
-
-std::string TerminalToGbk(const char* bytes, size_t length) {
-  const bool utf8 = strcasecmp(TerminalCodeset(), "UTF-8") == 0;
-  if (TerminalIsGbk() || (utf8 && IsAscii(bytes, length))) return std::string(bytes, length);
-  static Converter cd("CP936", TerminalCodeset());
-  if (!cd.Valid()) return std::string(bytes, length);
-  std::string out;
-  auto replace = [utf8](const unsigned char* p, size_t left, std::string& o) {
-    o.push_back('?');
-    return utf8 ? Utf8SequenceLength(p, left) : size_t{1};
-  };
-  size_t rest = cd.Run(bytes, length, out, replace);
-  if (rest > 0) out.push_back('?');
-  return out;
 }
 
 }  // namespace platform::posix

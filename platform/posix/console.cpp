@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/posix/converter.h"
 #include "platform/posix/handles.h"
 #include "platform/posix/posix_backend.h"
 #include "platform/posix/terminal_text.h"
@@ -50,14 +51,6 @@ size_t WriteAll(int fd, const char* bytes, size_t length) {
 // numbers are red 1, green 2, blue 4.
 int AnsiColour(WORD bits) {
   return ((bits & 4) != 0 ? 1 : 0) | ((bits & 2) != 0 ? 2 : 0) | ((bits & 1) != 0 ? 4 : 0);
-}
-
-bool TerminalIsUtf8() {
-  return strcasecmp(TerminalCodeset(), "UTF-8") == 0 || strcasecmp(TerminalCodeset(), "UTF8") == 0;
-}
-
-size_t Utf8Length(unsigned char lead) {
-  return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
 // The terminal of the keyboard, opened once (the counterpart of CONIN$).

@@ -10,8 +10,10 @@ namespace platform::posix {
 // locale is taken as UTF-8, which is what terminals speak today.
 const char* TerminalCodeset();
 
-// True when the terminal's character set is GBK itself (nothing to convert).
+// True when the terminal's character set is GBK itself (nothing to convert),
+// or UTF-8.
 bool TerminalIsGbk();
+bool TerminalIsUtf8();
 
 // Converts GBK to the terminal's character set. A double-byte character cut at
 // the end of one call is kept and completed by the next. Bytes that are not

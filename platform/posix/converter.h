@@ -1,0 +1,75 @@
+// iconv conversion and the character rules shared by the code-page calls and
+// the terminal conversions of the Linux backend.
+#pragma once
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform::posix {
+
+// One cached conversion descriptor per direction.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (Valid()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts all of [in, in + length). A sequence that cannot be converted is
+  // passed to on_error, which appends a replacement and says how many input
+  // bytes to skip. Returns the number of input bytes left unconverted because
+  // they end in an incomplete character.
+  //
+  // The output buffer takes the whole result of up to 32 KiB of input: glibc
+  // runs a chain of conversion steps over again whenever the output fills,
+  // and a 1 KiB buffer made that cost several times the conversion itself.
+  template <typename OnError>
+  size_t Run(const char* in, size_t length, std::string& out, OnError on_error) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    std::vector<char> buffer(std::min<size_t>(2 * length + 16, kMaxBuffer));
+    char* src = const_cast<char*>(in);
+    size_t left = length;
+    while (left > 0) {
+      char* dst = buffer.data();
+      size_t room = buffer.size();
+      size_t r = iconv(cd_, &src, &left, &dst, &room);
+      out.append(buffer.data(), static_cast<size_t>(dst - buffer.data()));
+      if (r != static_cast<size_t>(-1)) break;
+      if (errno == E2BIG) continue;
+      if (errno == EINVAL) return left;  // incomplete character at the end
+      size_t skip = on_error(reinterpret_cast<const unsigned char*>(src), left, out);
+      src += skip;
+      left -= skip;
+    }
+    return 0;
+  }
+
+ private:
+  static constexpr size_t kMaxBuffer = 64 << 10;
+  iconv_t cd_;
+};
+
+// Bytes of the UTF-8 sequence a lead byte starts (1 to 4).
+size_t Utf8Length(unsigned char lead);
+// Bytes of the UTF-8 sequence at p, no more than are available and stopping
+// at the first byte that does not continue it.
+size_t Utf8SequenceLength(const unsigned char* p, size_t available);
+// Bytes taken by a GBK sequence that does not convert.
+size_t UnconvertedGbkLength(const unsigned char* p, size_t left);
+// ASCII is the same characters in GBK, UTF-8 and UTF-16: such text is copied
+// unit for unit, and no converter is opened for it (nor UTF-16's module).
+template <typename Unit>
+bool IsAscii(const Unit* text, size_t count) {
+  return std::all_of(text, text + count, [](Unit u) { return static_cast<uint32_t>(u) < 0x80; });
+}
+
+}  // namespace platform::posix
