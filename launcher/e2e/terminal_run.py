@@ -31,16 +31,19 @@ class Run:
         self.output = b""
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
-            if raw:
-                tty.setraw(0)
-            # Show the bytes as written: no CR added before each LF.
-            attrs = termios.tcgetattr(0)
-            attrs[1] &= ~termios.OPOST
-            termios.tcsetattr(0, termios.TCSANOW, attrs)
-            os.chdir(cwd)
-            if before_exec:
-                before_exec()
-            os.execve(argv[0], argv, env)
+            try:  # the child never returns into the caller's code, whatever fails
+                if raw:
+                    tty.setraw(0)
+                # Show the bytes as written: no CR added before each LF.
+                attrs = termios.tcgetattr(0)
+                attrs[1] &= ~termios.OPOST
+                termios.tcsetattr(0, termios.TCSANOW, attrs)
+                os.chdir(cwd)
+                if before_exec:
+                    before_exec()
+                os.execve(argv[0], argv, env)
+            finally:
+                os._exit(127)
 
     def read_until(self, needle, timeout=10):
         deadline = time.monotonic() + timeout
