@@ -1,14 +1,11 @@
-// Property checks of the libFuzzer programs (header only, for *_fuzz.cpp).
+// Property checks of the fuzz programs: a failed one is named, the run aborts.
 #pragma once
 
 #include <cstdio>
 #include <cstdlib>
 
-// Ends the run with the property that failed; libFuzzer keeps the input.
-#define FUZZ_CHECK(condition)                                                               \
-  do {                                                                                      \
-    if (!(condition)) {                                                                     \
-      std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                         \
-    }                                                                                       \
-  } while (0)
+#define FUZZ_CHECK(condition)                                                                   \
+  ((condition)                                                                                  \
+       ? void()                                                                                 \
+       : (std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition), \
+          std::abort()))
