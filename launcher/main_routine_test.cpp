@@ -110,7 +110,7 @@ platform::Api FakeMachineApi() {
     return platform::kTrue;
   };
   api.PathIsRelativeA = [](const char* path) -> platform::BOOL {
-    return path[0] != '/' && path[1] != ':' ? platform::kTrue : platform::kFalse;
+    return path[0] != '/' && (path[0] == 0 || path[1] != ':') ? platform::kTrue : platform::kFalse;
   };
   api.GetFullPathNameA = [](const char* path, platform::DWORD size, char* buffer,
                             char**) -> platform::DWORD {
