@@ -29,9 +29,10 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
               !os.WideCharToMultiByte(0, 0, u"\u4E2D", -1, bytes, 2, nullptr, nullptr));
   EXPECT_TRUE(os.WideCharToMultiByte(0, 0, u"\u4E2D", -1, bytes, 3, nullptr, &used) == 3 && !used);
   EXPECT_STREQ(bytes, "\xD6\xD0");
-  // é is in GBK, Thai ko kai is not.
-  EXPECT_EQ(os.WideCharToMultiByte(936, 0, u"a\u00E9\u0E01b", -1, bytes, 16, nullptr, &used), 6);
-  EXPECT_TRUE(bytes == std::string("a\xA8\xA6?b") && used);
+  // é is in GBK, Thai ko kai is not, nor either half of a surrogate pair.
+  const char16_t* outside = u"a\u00E9\u0E01b\U0001F600";
+  EXPECT_EQ(os.WideCharToMultiByte(936, 0, outside, -1, bytes, 16, nullptr, &used), 8);
+  EXPECT_TRUE(bytes == std::string("a\xA8\xA6?b??") && used);
 }
 
 static std::string HalfWidth(const std::string& source, int room = 64) {
