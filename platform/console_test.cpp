@@ -20,12 +20,12 @@ using namespace platform;
 static const Api& os = NativeApi();
 static constexpr DWORD kWrite = 0x40000000;  // GENERIC_WRITE
 
-static HANDLE Open(const std::string& name, DWORD access) {
-  return os.CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+static HANDLE Open(const char* name, DWORD access) {
+  return os.CreateFileA(name, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 TEST(Console, FilesTakeTheBytesButNoColoursAndNoLineInput) {
-  std::ofstream("console_test.out");
+  std::ofstream("console_test.out").close();
   HANDLE file = Open("console_test.out", GENERIC_READ | kWrite);
   DWORD done = 9;
   EXPECT_TRUE(os.WriteFile(file, "\xD6\xD0", 2, &done, nullptr) && done == 2);
@@ -70,12 +70,14 @@ TEST(Console, TerminalsEditLinesAndShowWholeCharactersAndColours) {
 TEST(Console, PipeWritesGoOnAfterSignalsCutThemShort) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
-  HANDLE writer = Open("/proc/self/fd/" + std::to_string(fds[1]), kWrite);
+  const std::string end = "/proc/self/fd/" + std::to_string(fds[1]);  // the writing end
+  HANDLE writer = Open(end.c_str(), kWrite);
   close(fds[1]);
   std::string sent(8 << 20, 0), got;
   for (size_t i = 0; i < sent.size(); ++i) sent[i] = char(i % 251);
+  char chunk[4096];
   std::thread reader([&] {
-    for (char chunk[4096]; ssize_t n = read(fds[0], chunk, 4096);) got.append(chunk, n > 0 ? n : 0);
+    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) got.append(chunk, size_t(n));
   });
   signal(SIGALRM, [](int) {});
   itimerval every{{0, 100}, {0, 100}}, off{};

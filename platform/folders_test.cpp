@@ -71,7 +71,7 @@ TEST(Folders, PrivateFoldersAreReachedOnlyThroughFoldersAndLinksOfTheUserOrRoot)
     EXPECT_EQ(status("/mine/"), kFolderUnsafe) << mode;
     EXPECT_EQ(make("/mine/in") && !rmdir((mine + "/in").c_str()), made_in) << mode;
   }
-  std::ofstream(root + "/file");
+  std::ofstream(root + "/file").close();
   EXPECT_TRUE(status("/file") == kFolderUnsafe && status("/file/in") == kFolderMissing);
   if (geteuid() == 0) {  // root can plant another user's folder, and link to a folder of ours
     symlink(mine.c_str(), (root + "/planted").c_str());

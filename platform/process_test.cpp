@@ -21,13 +21,13 @@ static Args Recorded(const std::string& file = "process_test.bin") {
 }
 
 // Starts `line`, waiting for the program when `wait`; false when it did not start.
-static bool Start(std::string line, bool wait = true, const char* directory = nullptr) {
+static bool Start(const std::string& line, bool wait = true, const char* directory = nullptr) {
   std::remove("process_test.bin");
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!os.CreateProcessA(nullptr, line.data(), nullptr, nullptr, kTrue, 0, nullptr, directory,
-                         &startup, &process))
+  if (!os.CreateProcessA(nullptr, std::string(line).data(), nullptr, nullptr, kTrue, 0, nullptr,
+                         directory, &startup, &process))
     return false;
   EXPECT_EQ(os.WaitForSingleObject(process.hProcess, wait ? INFINITE : 0), wait ? 0 : 0x102u);
   return os.CloseHandle(process.hProcess) && os.CloseHandle(process.hThread);
