@@ -56,7 +56,7 @@ TEST(Console, TerminalsEditLinesAndShowWholeCharactersAndColours) {
   os.SetConsoleTextAttribute(term, 10);
   unsetenv("NO_COLOR");
   posix::RestoreTerminalColours();  // as the program does when it ends
-  for (pollfd p{master, POLLIN, 0}; poll(&p, 1, 500) > 0 && read(master, line, 1) == 1;)
+  for (pollfd p{master, POLLIN, 0}; poll(&p, 1, 1000) > 0 && read(master, line, 1) == 1;)
     shown += line[0];
   EXPECT_TRUE(os.CloseHandle(term) && !close(slave) && !close(master));
   // The cut character comes whole. Bright green and bright red on the default
