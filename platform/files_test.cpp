@@ -1,48 +1,42 @@
-// Files as the program opens them: existing files only, directories refused,
-// sizes and reads as Windows reports them.
+// Files as the program opens and names them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <string>
 
 #include "platform/platform.h"
 
-namespace {
+using namespace platform;
 
-platform::HANDLE Open(const char* name) {
-  return platform::Os().CreateFileA(
-      name, platform::GENERIC_READ, platform::FILE_SHARE_READ | platform::FILE_SHARE_WRITE, nullptr,
-      platform::OPEN_EXISTING, platform::FILE_ATTRIBUTE_ARCHIVE, nullptr);
+static const Api& os = NativeApi();
+
+static HANDLE Open(const char* name) {
+  return os.CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_ARCHIVE, nullptr);
 }
 
-TEST(Files, MissingFilesAndDirectoriesDoNotOpen) {
+TEST(Files, ExistingFilesOpenByTheirGbkNamesAndReadToTheEnd) {
   std::filesystem::create_directories("files_test_dir");
-  std::filesystem::remove("files_test_missing");
-  EXPECT_EQ(Open("files_test_missing"), platform::kInvalidHandle);
-  EXPECT_EQ(Open("files_test_dir"), platform::kInvalidHandle);
-  EXPECT_NE(platform::Os().PathFileExistsA("files_test_dir"), 0);
-  EXPECT_EQ(platform::Os().PathFileExistsA("files_test_missing"), 0);
+  std::ofstream(std::filesystem::path(u"files_test_\u4E2D"), std::ios::binary) << "\xD6\xD0\r\nz";
+  EXPECT_TRUE(Open("files_test_dir") == kInvalidHandle && Open("files_test_no") == kInvalidHandle);
+  EXPECT_TRUE(os.PathFileExistsA("files_test_dir") && !os.PathFileExistsA("files_test_no"));
+  HANDLE file = Open("files_test_\xD6\xD0");
+  DWORD high = 7, read = 9, size = os.GetFileSize(file, &high);
+  char got[16] = {};
+  EXPECT_TRUE(size == 5 && high == 0 && os.ReadFile(file, got, 3, &read, nullptr) && read == 3);
+  EXPECT_TRUE(os.ReadFile(file, got + 3, 9, &read, nullptr) && read == 2 && os.CloseHandle(file));
+  EXPECT_STREQ(got, "\xD6\xD0\r\nz");  // read to the end
+  EXPECT_FALSE(os.CloseHandle(file));  // closed already
 }
 
-TEST(Files, SizeAndReadsUpToTheEnd) {
-  const platform::Api& os = platform::Os();
-  std::ofstream("files_test_data", std::ios::binary) << std::string("\xD6\xD0\r\n\0z", 6);
-  platform::HANDLE file = Open("files_test_data");
-  ASSERT_NE(file, platform::kInvalidHandle);
-  platform::DWORD high = 7;
-  EXPECT_EQ(os.GetFileSize(file, &high), 6u);
-  EXPECT_EQ(high, 0u);
-  char buffer[16] = {};
-  platform::DWORD read = 0;
-  EXPECT_NE(os.ReadFile(file, buffer, 4, &read, nullptr), 0);
-  EXPECT_EQ(read, 4u);
-  EXPECT_NE(os.ReadFile(file, buffer + 4, 10, &read, nullptr), 0);
-  EXPECT_EQ(read, 2u);  // up to the end, with success
-  EXPECT_EQ(std::string(buffer, 6), std::string("\xD6\xD0\r\n\0z", 6));
-  EXPECT_NE(os.ReadFile(file, buffer, 10, &read, nullptr), 0);
-  EXPECT_EQ(read, 0u);
-  EXPECT_NE(os.CloseHandle(file), 0);
+TEST(Files, RelativePathsAreTakenAgainstTheWorkingFolder) {
+  const std::string sep = kPathSeparator, path = "zv" + sep + "name";
+  const std::string full = std::filesystem::current_path().string() + sep + path;
+  const DWORD size = DWORD(full.size());
+  char got[1024], *name = nullptr;
+  EXPECT_TRUE(os.PathIsRelativeA(path.c_str()) && !os.PathIsRelativeA((sep + "zv").c_str()));
+  EXPECT_EQ(os.GetFullPathNameA(path.c_str(), 0, nullptr, nullptr), size + 1);  // NUL counted
+  EXPECT_EQ(os.GetFullPathNameA(path.c_str(), size, got, &name), size + 1);
+  EXPECT_EQ(os.GetFullPathNameA(path.c_str(), size + 1, got, &name), size);
+  EXPECT_TRUE(got == full && name == got + size - 4);
 }
-
-}  // namespace

@@ -1,88 +1,85 @@
-// Folders, directory calls and OLE dates, as the profile folder relies on them.
+// Folders: the temporary-files folder, the user's folders, the profile folder.
 #include <gtest/gtest.h>
 
-#include <string>
+#include <filesystem>
+#include <fstream>
 
 #include "platform/platform.h"
 
-namespace {
+using namespace platform;
 
-const platform::Api& os = platform::NativeApi();
+static const Api& os = NativeApi();
 
-std::u16string TempFolder() {
-  platform::WCHAR buffer[1024] = {};
-  platform::DWORD n = os.GetTempPathW(1024, buffer);
-  return std::u16string(buffer, n);
+static std::u16string TempFolder() {
+  WCHAR buffer[1024] = {};
+  return std::u16string(buffer, os.GetTempPathW(1024, buffer));
 }
 
-TEST(Folders, TempPathEndsWithTheSeparatorAndReportsTheSizeItNeeds) {
-  std::u16string temp = TempFolder();
-  ASSERT_FALSE(temp.empty());
-  EXPECT_EQ(temp.back(), static_cast<char16_t>(platform::kPathSeparator[0]));
-  platform::WCHAR tiny[2] = {u'x', u'y'};
-  // Too small: the size needed, NUL included.
-  EXPECT_EQ(os.GetTempPathW(2, tiny), temp.size() + 1);
+TEST(Folders, TheTempFolderEndsWithTheSeparatorAndFoldersAreMadeOnce) {
+  const std::u16string temp = TempFolder(), sep(1, kPathSeparator[0]);
+  const std::u16string dir = temp + u"zv_folders_test_\u4E2D", in = dir + sep + u"a" + sep + u"b";
+  WCHAR tiny[2] = {};
+  EXPECT_TRUE(temp.ends_with(sep) && os.GetTempPathW(2, tiny) == temp.size() + 1);  // NUL counted
+  std::filesystem::remove_all(std::filesystem::path(dir));
+  EXPECT_FALSE(os.PrivateFolderStatus(dir.c_str()) || os.PathIsDirectoryW(dir.c_str()));
+  EXPECT_TRUE(os.CreateDirectoryW(dir.c_str(), nullptr) && !os.CreateDirectoryW(dir.c_str(), 0));
+  EXPECT_EQ(os.PathIsDirectoryW(dir.c_str()), 0x10);  // FILE_ATTRIBUTE_DIRECTORY
+  EXPECT_EQ(os.PrivateFolderStatus(dir.c_str()), kFolderPrivate);
+  EXPECT_FALSE(os.CreateDirectoryW(in.c_str(), 0) || os.PrivateFolderStatus(in.c_str()));
 }
 
-TEST(Folders, DirectoriesAreMadeOnceAndRecognised) {
-  std::u16string dir = TempFolder() + u"zv_folders_test_\u4E2D";
-  os.CreateDirectoryW(dir.c_str(), nullptr);  // left over from an earlier run
-  EXPECT_EQ(os.PathIsDirectoryW(dir.c_str()),
-            static_cast<platform::BOOL>(platform::FILE_ATTRIBUTE_DIRECTORY));
-  EXPECT_EQ(os.CreateDirectoryW(dir.c_str(), nullptr), 0);  // exists already
-  std::u16string missing = dir + u"_missing";
-  EXPECT_EQ(os.PathIsDirectoryW(missing.c_str()), 0);
-  std::u16string nested = missing + u"/deeper";
-  if (platform::kPathSeparator[0] == '\\') nested = missing + u"\\deeper";
-  EXPECT_EQ(os.CreateDirectoryW(nested.c_str(), nullptr), 0);  // parent missing
-  EXPECT_EQ(os.PathIsDirectoryW(nullptr), 0);
-}
+#ifndef _WIN32
+static std::u16string Wide(const std::string& s) { return std::filesystem::path(s).u16string(); }
 
-TEST(Folders, SpecialFolderFailsOrGivesAPathWithinTheBuffer) {
-  for (int csidl : {5, 16, 26, 35, 37}) {
-    platform::WCHAR buffer[260] = {};
-    if (os.SHGetSpecialFolderPathW(nullptr, buffer, csidl, platform::kFalse) != 0) {
-      EXPECT_GT(os.lstrlenW(buffer), 0) << csidl;
-      EXPECT_EQ(os.PathIsDirectoryW(buffer),
-                static_cast<platform::BOOL>(platform::FILE_ATTRIBUTE_DIRECTORY))
-          << csidl;
-    }
-  }
-}
-
-struct OleCase {
-  double date;
-  int year, month, day, hour, minute, second;
+struct Env {  // sets an environment variable for the life of the object
+  const char *name, *value, *old = getenv(name);
+  const std::string saved = old != nullptr ? old : "";
+  const int set = setenv(name, value, 1);
+  ~Env() { old != nullptr ? setenv(name, saved.c_str(), 1) : unsetenv(name); }
 };
 
-TEST(OleDates, ConvertToCalendarPartsRoundedToTheSecond) {
-  const OleCase cases[] = {
-      {0.0, 1899, 12, 30, 0, 0, 0},
-      {2.5, 1900, 1, 1, 12, 0, 0},
-      {-1.25, 1899, 12, 29, 6, 0, 0},
-      {25569.333333333332, 1970, 1, 1, 8, 0, 0},
-      {45306.5 + 1.0 / 86400 * 0.6, 2024, 1, 15, 12, 0, 1},
-      {45306.99999999, 2024, 1, 16, 0, 0, 0},
-      {36585.0, 2000, 2, 29, 0, 0, 0},
-      {-657434.0, 100, 1, 1, 0, 0, 0},
-      {2958465.0, 9999, 12, 31, 0, 0, 0},
-  };
-  for (const OleCase& c : cases) {
-    platform::SYSTEMTIME st{};
-    ASSERT_NE(os.VariantTimeToSystemTime(c.date, &st), 0) << c.date;
-    EXPECT_EQ(st.wYear, c.year) << c.date;
-    EXPECT_EQ(st.wMonth, c.month) << c.date;
-    EXPECT_EQ(st.wDay, c.day) << c.date;
-    EXPECT_EQ(st.wHour, c.hour) << c.date;
-    EXPECT_EQ(st.wMinute, c.minute) << c.date;
-    EXPECT_EQ(st.wSecond, c.second) << c.date;
-    EXPECT_EQ(st.wMilliseconds, 0) << c.date;
+TEST(Folders, TheTempFolderIsTmpdirMadeFullAndTheDesktopIsFoundUnderTheHome) {
+  const std::string cwd = std::filesystem::current_path().string(), home = cwd + "/folders_test";
+  for (const auto& [tmpdir, expected] :
+       {std::pair{std::string(), Wide("/tmp/")},
+        {"zv/t", Wide(cwd + "/zv/t/")},
+        {"/zv/a\377b\xE4\xB8\xAD", u"/zv/a\uFFFDb\u4E2D/"}}) {  // malformed: U+FFFD
+    Env env{"TMPDIR", tmpdir.c_str()};
+    EXPECT_EQ(TempFolder(), expected) << tmpdir;
   }
-  platform::SYSTEMTIME st{};
-  ASSERT_NE(os.VariantTimeToSystemTime(45306.0, &st), 0);
-  EXPECT_EQ(st.wDayOfWeek, 1);  // 2024-01-15 was a Monday
-  EXPECT_EQ(os.VariantTimeToSystemTime(-657435.0, &st), 0);
-  EXPECT_EQ(os.VariantTimeToSystemTime(2958466.0, &st), 0);
+  std::filesystem::create_directories(home + "/.config");
+  std::filesystem::create_directories(home + "/Desk");
+  std::ofstream(home + "/.config/user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/Desk\"\n";
+  Env env_home{"HOME", home.c_str()}, config{"XDG_CONFIG_HOME", ""}, desk{"XDG_DESKTOP_DIR", ""};
+  WCHAR buffer[260];
+  EXPECT_TRUE(os.SHGetSpecialFolderPathW(nullptr, buffer, 16, 0) && buffer == Wide(home + "/Desk"));
 }
 
-}  // namespace
+TEST(Folders, PrivateFoldersAreReachedOnlyThroughFoldersAndLinksOfTheUserOrRoot) {
+  char pattern[] = "/tmp/zv-private-XXXXXX";
+  const std::string root = mkdtemp(pattern), mine = root + "/mine";
+  auto status = [&](const char* p) { return os.PrivateFolderStatus(Wide(root + p).c_str()); };
+  auto make = [&](const char* p) { return os.CreateDirectoryW(Wide(root + p).c_str(), 0) != 0; };
+  struct stat st {};
+  EXPECT_TRUE(make("/mine") && !stat(mine.c_str(), &st) && (st.st_mode & 07777) == 0700);
+  symlink(mine.c_str(), (root + "/own").c_str());
+  EXPECT_TRUE(make("/own/a") && status("/own/a") == kFolderPrivate);
+  EXPECT_EQ(status("/own"), kFolderUnsafe);  // a link, not a folder
+  // A folder others may write to is passed only when it is sticky.
+  for (const auto& [mode, made_in] : {std::pair{0702, false}, {0720, false}, {01777, true}}) {
+    chmod(mine.c_str(), mode);
+    EXPECT_EQ(status("/mine/"), kFolderUnsafe) << mode;
+    EXPECT_EQ(make("/mine/in") && !rmdir((mine + "/in").c_str()), made_in) << mode;
+  }
+  std::ofstream(root + "/file").close();
+  EXPECT_TRUE(status("/file") == kFolderUnsafe && status("/file/in") == kFolderMissing);
+  if (geteuid() == 0) {  // root can plant another user's folder, and link to a folder of ours
+    symlink(mine.c_str(), (root + "/planted").c_str());
+    EXPECT_TRUE(make("/foreign") && !chown((root + "/foreign").c_str(), 1, 1) &&
+                !lchown((root + "/planted").c_str(), 1, 1));
+    EXPECT_TRUE(status("/foreign") == kFolderUnsafe && !make("/foreign/in"));
+    EXPECT_TRUE(status("/planted/a") == kFolderUnsafe && !make("/planted/c"));
+  }
+  std::filesystem::remove_all(root);
+}
+#endif

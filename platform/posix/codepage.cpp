@@ -116,11 +116,11 @@ int WideCharToMultiByte(UINT code_page, DWORD, const WCHAR* wide, int wide_count
   if (!cd.Valid()) return 0;
   bool defaulted = false;
   const char fallback = default_char != nullptr ? *default_char : '?';
-  auto replace = [&](const unsigned char* p, size_t left, std::string& o) {
+  // Like Windows, each UTF-16 unit the code page lacks, either half of a
+  // surrogate pair included, becomes one default character.
+  auto replace = [&](const unsigned char*, size_t left, std::string& o) {
     o.push_back(fallback);
     defaulted = true;
-    // Skip a whole surrogate pair when one stands here.
-    if (left >= 4 && (p[1] & 0xFC) == 0xD8 && (p[3] & 0xFC) == 0xDC) return size_t{4};
     return left >= 2 ? size_t{2} : left;
   };
   size_t rest = cd.Run(reinterpret_cast<const char*>(wide), units * 2, out, replace);
