@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -65,10 +66,6 @@ class FakeSystem {
   bool framework_fails = false;
   int heap_allows = -1;  // allocations served before the heap refuses (-1: all)
   int heap_frees = 0;
-  // Modules that can be loaded, with what they export ("Name", "#ordinal");
-  // the loaded ones are present. Any other module is a real one.
-  std::map<std::string, std::set<std::string>> modules;
-  std::set<std::string> loaded;
   // What was shown, and the calls made ("Name argument").
   std::vector<Box> boxes;
   std::string standard_error;
@@ -102,22 +99,13 @@ inline void Log(const std::string& name, const std::string& argument) {
   g->calls.push_back(name + " " + argument);
 }
 
-// A module of ours is the address of its name in `modules`.
-inline HMODULE Module(const std::string& name) {
-  return const_cast<std::string*>(&g->modules.find(name)->first);
-}
-inline const std::string* NameOf(HMODULE module) {
-  for (const auto& entry : g->modules)
-    if (&entry.first == module) return &entry.first;
-  return nullptr;
-}
-
 inline Api MakeApi() {
   Api api = NativeApi();
   api.AfxWinInit = [](HMODULE a, HMODULE b, char* c, int d) {
     return g->framework_fails ? kFalse : NativeApi().AfxWinInit(a, b, c, d);
   };
   api.WriteStandardError = [](const char* bytes, size_t n) { g->standard_error.append(bytes, n); };
+  api.ExitProcess = [](UINT) { std::abort(); };  // the end of a run that is not under Run()
   api.HeapAlloc = [](HANDLE heap, DWORD flags, size_t n) -> void* {
     if (g->heap_allows == 0) return nullptr;
     g->heap_allows -= g->heap_allows > 0 ? 1 : 0;
@@ -126,29 +114,6 @@ inline Api MakeApi() {
   api.HeapFree = [](HANDLE heap, DWORD flags, void* block) {
     ++g->heap_frees;
     return NativeApi().HeapFree(heap, flags, block);
-  };
-  api.GetModuleHandleA = [](const char* name) {
-    return name != nullptr && g->loaded.count(name) != 0 ? Module(name)
-                                                         : NativeApi().GetModuleHandleA(name);
-  };
-  api.LoadLibraryA = [](const char* name) {
-    Log("LoadLibraryA", name);
-    if (g->modules.count(name) == 0) return NativeApi().LoadLibraryA(name);
-    g->loaded.insert(name);
-    return Module(name);
-  };
-  api.GetProcAddress = [](HMODULE module, const char* name) -> FARPROC {
-    const std::string* ours = NameOf(module);
-    if (ours == nullptr) return NativeApi().GetProcAddress(module, name);
-    auto ordinal = reinterpret_cast<uintptr_t>(name);
-    std::string key = ordinal <= 0xFFFF ? "#" + std::to_string(ordinal) : name;
-    Log("GetProcAddress", key);
-    return g->modules[*ours].count(key) != 0 ? module : nullptr;
-  };
-  api.FreeLibrary = [](HMODULE module) {
-    if (NameOf(module) == nullptr) return NativeApi().FreeLibrary(module);
-    Log("FreeLibrary", *NameOf(module));
-    return kTrue;
   };
   api.MessageBoxA = [](HWND, const char* text, const char* caption, UINT style) {
     g->boxes.push_back({text, caption, style});

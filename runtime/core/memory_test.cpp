@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr char kLiteral[] = "a literal of the program";
 std::vector<std::string> g_events;
 
 void ExitAtDepth(int depth);
@@ -23,14 +22,11 @@ TEST(Memory, BlocksAreZeroedWhenAskedAndOnlyHeapBlocksAreReleased) {
   fake::FakeSystem system;
   auto* zeroed = static_cast<char*>(AllocZeroed(4096));
   EXPECT_EQ(std::string(zeroed, 4096), std::string(4096, '\0'));
-  const uintptr_t others[] = {0,
-                              1,
-                              0xFFFF,
-                              reinterpret_cast<uintptr_t>(kLiteral + 5),
-                              reinterpret_cast<uintptr_t>(EmptyText),
-                              0xFFFF800000000000ull};
-  for (uintptr_t other : others)
-    FreeBlock(reinterpret_cast<const void*>(other));  // unreadable last
+  // Small values, literals of the program and an address no process can read.
+  for (uintptr_t other :
+       {uintptr_t{1}, uintptr_t{0xFFFF}, reinterpret_cast<uintptr_t>(EmptyText),
+        reinterpret_cast<uintptr_t>("literal" + 3), uintptr_t{0xFFFF800000000000}})
+    FreeBlock(reinterpret_cast<const void*>(other));
   EXPECT_EQ(system.heap_frees, 0);
   FreeBlock(zeroed);
   FreeBlock(AllocBlock(0));
@@ -41,7 +37,6 @@ TEST(RuntimeMain, EndsWithTheCodeGivenFromAnyDepthAfterTheShutdownSequence) {
   fake::FakeSystem system;
   EXPECT_TRUE(system.Run([] {}));
   EXPECT_EQ(system.exit_code, 0);
-  g_events.clear();
   EXPECT_FALSE(system.Run([] {
     SetShutdownCallback([] { g_events.push_back("replaced"); });
     SetShutdownCallback([] { g_events.push_back("program"); });
@@ -51,15 +46,14 @@ TEST(RuntimeMain, EndsWithTheCodeGivenFromAnyDepthAfterTheShutdownSequence) {
   SetFinalShutdownRoutine(nullptr);
   EXPECT_EQ(system.exit_code, 7);
   EXPECT_EQ(g_events, (std::vector<std::string>{"program", "final"}));
-}
-
-TEST(RuntimeMain, AFailedStartGivesOneAndAnExhaustedHeapZeroAfterItsBox) {
-  fake::FakeSystem system;
   system.framework_fails = true;
   EXPECT_FALSE(system.Run([] {}));
   EXPECT_EQ(system.exit_code, 1);
   EXPECT_EQ(system.standard_error, "Fatal Error: MFC initialization failed\n");
-  system.framework_fails = false;
+}
+
+TEST(RuntimeMain, AnExhaustedHeapShowsItsBoxAndEndsTheRun) {
+  fake::FakeSystem system;
   system.heap_allows = 0;
   EXPECT_FALSE(system.Run([] { AllocZeroed(10); }));
   EXPECT_EQ(system.exit_code, 0);

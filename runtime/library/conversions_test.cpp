@@ -20,15 +20,13 @@ TEST(ToText, NumbersTruthValuesTextsBytesAndArrays) {
   const int32_t ints[] = {2, 1, 2, 0x44434241, 0x48474645, 0x4C4B4A49, 0x504F4E4D};  // 1 by 2
   const int32_t bytes[] = {1, 4, 0x43004241};                                        // 41 42 00 43
   // clang-format off
-  const std::pair<ArgSlot, std::string> cases[] = {{IntSlot(-7), "-7"}, {ArgSlot{0x1C8, 0, TAG_BYTE}, "200"},
-      {ArgSlot{0x1234FFFF, 0, TAG_SHORT}, "-1"}, {Int64Slot(INT64_MIN), "-9223372036854775808"},
-      {DoubleSlot(1234567.891), "1234567.891"}, {DoubleSlot(100), "100"}, {DoubleSlot(0.0000001), "0"},
-      {FloatSlot(-2.5f), "-2.5"}, {DoubleSlot(-1.25e300), "-1.25e+300"}, {DoubleSlot(NAN), "nan"},
-      {FloatSlot(-INFINITY), "-inf"}, {BoolSlot(true), "\xD5\xE6"}, {BoolSlot(false), "\xBC\xD9"},
-      {TextSlot("\xD6\xD0 a"), "\xD6\xD0 a"}, {TextSlot(EmptyText), ""}, {OmittedSlot(), ""},
-      {BytesSlot(reinterpret_cast<Bytes>(bytes)), "AB"}, {PointerSlot(TAG_ARRAY | TAG_INT, ints), "ABCDEFGH"},
-      {PointerSlot(TAG_ARRAY | TAG_SHORT, ints), "ABCD"}, {PointerSlot(TAG_ARRAY | TAG_INT64, ints), "ABCDEFGHIJKLMNOP"},
-      {PointerSlot(TAG_ARRAY | TAG_DOUBLE, ints), ""}, {DateTimeSlot(2.5), "1900\xC4\xEA\x31\xD4\xC2\x31\xC8\xD5\x31\x32\xCA\xB1"}};
+  const std::pair<ArgSlot, std::string> cases[] = {{ShortSlot(7), "7"}, {ArgSlot{0x1234FFFF, 0, TAG_SHORT}, "-1"},
+      {ArgSlot{0x1C8, 0, TAG_BYTE}, "200"}, {Int64Slot(INT64_MIN), "-9223372036854775808"}, {DoubleSlot(100), "100"},
+      {DoubleSlot(1234567.891), "1234567.891"}, {DoubleSlot(0.0000001), "0"}, {FloatSlot(-2.5f), "-2.5"},
+      {DoubleSlot(-1.25e300), "-1.25e+300"}, {DoubleSlot(NAN), "nan"}, {BoolSlot(true), "\xD5\xE6"},
+      {TextSlot("\xD6\xD0 a"), "\xD6\xD0 a"}, {TextSlot(EmptyText), ""}, {BytesSlot(reinterpret_cast<Bytes>(bytes)), "AB"},
+      {PointerSlot(TAG_ARRAY | TAG_INT, ints), "ABCDEFGH"}, {PointerSlot(TAG_ARRAY | TAG_INT64, ints), "ABCDEFGHIJKLMNOP"},
+      {PointerSlot(TAG_ARRAY | TAG_DOUBLE, ints), ""}, {OmittedSlot(), ""}};
   // clang-format on
   for (const auto& [slot, text] : cases) EXPECT_EQ(Take(CallLibrary(ToText, {slot})), text);
 }
@@ -42,8 +40,7 @@ TEST(TrimBlanksToHalfWidthAndToInteger, TheTextsTheUserWrites) {
   const std::pair<ArgSlot, int32_t> integers[] = {{TextSlot("  42"), 42}, {TextSlot("10"), 10},
       {TextSlot("\t-13"), -13}, {TextSlot("4294967297"), 1}, {TextSlot("12.9"), 12}, {TextSlot("\xA3\xB1\xA3\xB0"), 10},
       {TextSlot("\xA1\xA1\xA3\xAD\xA3\xB5"), -5}, {TextSlot("\xD6\xD0\x35"), 0}, {DoubleSlot(-2.9), -2},
-      {DoubleSlot(3e9), -1294967296}, {DoubleSlot(NAN), 0}, {DoubleSlot(9.3e18), 0}, {FloatSlot(7.75f), 7},
-      {ArgSlot{0xFFFF, 0, TAG_SHORT}, -1}, {ArgSlot{0x1FF, 0, TAG_BYTE}, 255}, {DateTimeSlot(2.5), 0}};
+      {DoubleSlot(3e9), -1294967296}, {DoubleSlot(NAN), 0}, {ArgSlot{0xFFFF, 0, TAG_SHORT}, -1}, {DateTimeSlot(2.5), 0}};
   // clang-format on
   for (const auto& [text, result] : trimmed)
     EXPECT_EQ(Take(CallLibrary(TrimBlanks, {TextSlot(text)})), result);

@@ -8,31 +8,21 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-ArgSlot Data(int32_t type, ArgSlot position) {
+TEST(GetBytesData, TextsRunToANulAndAPositionGivenWalksOnToMinusOnePastTheEnd) {
   static const int32_t kBlock[] = {1, 6, 0x04030201, 0x6300};  // 01 02 03 04 00 63 ("c")
-  return CallLibrary(GetBytesData,
-                     {BytesSlot(reinterpret_cast<Bytes>(kBlock)), IntSlot(type), position});
-}
-
-TEST(GetBytesData, ValuesLittleEndianWithMissingBytesZeroAndTextsUpToANul) {
-  EXPECT_EQ(SlotBits(Data(4, IntSlot(2))), 0x6300040302u);
-  EXPECT_EQ(SlotBits(Data(7, IntSlot(5))), 1u);  // a truth value
-  // A referenced position walks on by the value read, a text and its NUL, to -1 past the end.
   // clang-format off
   const struct { int32_t type, before; std::string text; int32_t after; } reads[] = {{10, 1, "\x01\x02\x03\x04", 6},
       {10, 6, "c", -1}, {10, -1, "", -1}, {10, 5, "", 6}, {10, 3, "\x03\x04", 6}, {2, 5, "", -1}, {3, 2, "", 6}};
   // clang-format on
   for (const auto& r : reads) {
     int32_t at = r.before;
-    ArgSlot value = Data(r.type, PointerSlot(TAG_INT | TAG_ARRAY, &at));
+    ArgSlot value =
+        CallLibrary(GetBytesData, {BytesSlot(reinterpret_cast<Bytes>(kBlock)), IntSlot(r.type),
+                                   PointerSlot(TAG_INT | TAG_ARRAY, &at)});
     OwnedText text(r.type == 10 ? static_cast<Text>(SlotPointer(value)) : nullptr);
     EXPECT_EQ(TextOrEmpty(text.get()), r.text);
     EXPECT_EQ(at, r.after) << r.before;
   }
-  fake::FakeSystem system;
-  for (int32_t type : {0, 11}) EXPECT_FALSE(system.Run([type] { Data(type, OmittedSlot()); }));
-  ASSERT_EQ(system.boxes.size(), 2u);  // runtime error 100
-  EXPECT_NE(system.boxes[1].text.find("number is 100."), std::string::npos);
 }
 
 TEST(ReadFileBytes, WholeFilesAsStoredAndNothingForFilesThatCannotBeRead) {
