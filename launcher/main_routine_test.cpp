@@ -33,27 +33,22 @@ struct Machine : fake::FakeSystem {
   }
 };
 
-TEST(MainRoutine, StartsTheBrowserCountTimesOnOneFreshFolder) {
-  Machine m;
-  m.Tool({"3\r\n"});
-  EXPECT_EQ(m.out, "<10>" + texts::banner + texts::count_prompt);
-  EXPECT_EQ(m.Calls("CreateDirectoryW"), (Lines{Path("R:/T m p"), kParent, kFolder}));
-  EXPECT_EQ(m.Calls("CreateProcessA"), Lines(3, Start(kBrowser)));
-  EXPECT_EQ(m.Calls("Sleep"), Lines(3, "500"));
-}
-
-TEST(MainRoutine, TheCountTypedIsTheNumberOfStarts) {
+TEST(MainRoutine, StartsTheBrowserAsOftenAsTheCountTypedOnOneFreshFolder) {
   const std::string big =
       "\xA3\xB4\xA3\xB2\xA3\xB9\xA3\xB4\xA3\xB9\xA3\xB6\xA3\xB7\xA3\xB2\xA3\xB9\xA3\xB8";
   // clang-format off
-  const std::pair<Lines, size_t> cases[] = {{{"10\r\n"}, 10}, {{"\xA3\xB2\r\n"}, 2}, {{" 1 "}, 1},
+  const std::pair<Lines, size_t> cases[] = {{{"3\r\n"}, 3}, {{"10"}, 10}, {{"\xA3\xB2\r\n"}, 2}, {{" 1 "}, 1},
       {{"abc"}, 0}, {{"\r\n"}, 0}, {{}, 0}, {{"0"}, 0}, {{"-2"}, 0}, {{"4294967298"}, 0}, {{big}, 0}};
   // clang-format on
   for (const auto& [typed, starts] : cases) {
     Machine m;
     m.Tool(typed);
-    EXPECT_EQ(m.Calls("CreateProcessA").size(), starts) << (typed.empty() ? "" : typed[0]);
-    EXPECT_EQ(m.Calls("CreateDirectoryW").empty(), starts == 0);
+    EXPECT_EQ(m.out, "<10>" + texts::banner + texts::count_prompt);
+    EXPECT_EQ(m.Calls("CreateProcessA"), Lines(starts, Start(kBrowser)))
+        << (typed.empty() ? "" : typed[0]);
+    EXPECT_EQ(m.Calls("Sleep"), Lines(starts, "500"));
+    EXPECT_EQ(m.Calls("CreateDirectoryW"),
+              starts == 0 ? Lines{} : (Lines{Path("R:/T m p"), kParent, kFolder}));
   }
 }
 
@@ -93,13 +88,15 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
             Lines{Start(kBrowser, kParent + Path("/1705285230002"))});
   const std::string &made = texts::not_made_head, &unsafe = texts::unsafe_head;
   // clang-format off
-  const struct { void (*set)(Machine&); std::string head, folder; } cases[] = {
-      {[](Machine& m) { m.can_make_folders = false; }, made, kFolder},
+  const struct { void (*set)(Machine&); std::string head, folder; size_t starts = 0; } cases[] = {
+      {[](Machine& m) { m.folders_allowed = 0; }, made, kFolder},
+      {[](Machine& m) { m.folders_allowed = 1; m.unsafe = {Wide(kParent)}; m.unsafe_after = 1; }, unsafe, kParent},
       {[](Machine& m) { m.temp.clear(); }, made, Path("zelmorvika/1705285230000")},
       {TakeASecondOfNames, made, kParent + Path("/1705285230999")},
       {[](Machine& m) { m.unsafe = {Wide(kParent)}; }, unsafe, kParent},
       {[](Machine& m) { m.unsafe = {Wide(kParent)}; m.unsafe_after = 1; }, unsafe, kParent},
       {[](Machine& m) { m.unsafe = {Wide(kFolder)}; }, unsafe, kFolder},
+      {[](Machine& m) { m.unsafe = {Wide(kFolder)}; m.unsafe_after = 3; }, unsafe, kFolder, 1},  // after a start
       // A temporary-files folder GBK cannot write names another folder.
       {[](Machine& m) { m.temp[4] = u'\u0E01'; }, unsafe, Path("R:/T?m p/zelmorvika")}};
   // clang-format on
@@ -111,7 +108,7 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
     EXPECT_EQ(m.out,
               "<10>" + texts::banner + texts::count_prompt + "<12>" + c.head + c.folder + tail);
     EXPECT_EQ(m.Calls("ReadConsoleA").size(), 2u);  // the count, then the wait for Enter
-    EXPECT_TRUE(m.Calls("CreateProcessA").empty());
+    EXPECT_EQ(m.Calls("CreateProcessA").size(), c.starts);
   }
 }
 
@@ -132,10 +129,11 @@ TEST(SetConsoleColour, BrightTextOrOneOfFourBrightBackgrounds) {
 }
 
 TEST(BrowserCommandLine, QuotesTheFolderOnlyWhenItMust) {
+  fake::FakeSystem system;
   // clang-format off
   const std::pair<std::string, std::string> cases[] = {{"C:\\T\\1", "C:\\T\\1"}, {"/t/z/1", "/t/z/1"},
       {"C:\\A B\\", "\"C:\\A B\\\\\""}, {"a\t\\\"b\\\\", "\"a\t\\\\\\\"b\\\\\\\\\""}, {"R&D", "\"R&D\""},
-      {"a|b", "\"a|b\""}, {"a<b>", "\"a<b>\""}, {"a^b", "\"a^b\""}, {"(a)", "\"(a)\""}};
+      {"a|b", "\"a|b\""}, {"a<b", "\"a<b\""}, {"a>b", "\"a>b\""}, {"a^b", "\"a^b\""}, {"(a", "\"(a\""}, {"a)", "\"a)\""}};
   // clang-format on
   for (const auto& [folder, argument] : cases)
     EXPECT_EQ(OwnedText(BrowserCommandLine("b", folder.c_str())).get(),

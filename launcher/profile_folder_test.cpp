@@ -66,6 +66,7 @@ TEST(ProfileFolder, TimestampsCountSecondsFromTheEpochThenMilliseconds) {
 }
 
 TEST(ProfileFolder, ConcatBytesJoinsInOrder) {
+  fake::FakeSystem system;
   OwnedBytes a(TextToWide("a"));  // 61 00 00 00
   OwnedBytes joined(ConcatBytes({a.get(), nullptr, &EmptyBytes, a.get()}));
   ASSERT_EQ(BytesLength(joined.get()), 8);

@@ -46,9 +46,10 @@ class FakeSystem {
   std::optional<uint64_t> file_size;  // what GetFileSize reports instead
   bool read_fails = false;
   std::string working_folder = Path("W:/work/");  // where relative names resolve
-  // Folders; one in `unsafe` is unsafe once `unsafe_after` folders were made.
+  // Folders. One in `unsafe` is unsafe once `unsafe_after` folders were made or
+  // programs started.
   std::set<std::u16string> folders, unsafe;
-  bool can_make_folders = true;
+  int folders_allowed = -1;  // folders that can still be made (-1: any)
   int unsafe_after = 0;
   std::u16string temp, special;  // GetTempPathW, SHGetSpecialFolderPathW; empty: none
   // Console: lines ReadConsoleA delivers as they stand (then it fails), keys
@@ -87,8 +88,8 @@ namespace detail {
 using namespace platform;  // NOLINT(google-build-using-namespace): the fake speaks Win32
 
 inline FakeSystem* g = nullptr;
-inline int g_made = 0;    // folders made
-inline int g_writes = 0;  // WriteFile calls
+inline int g_changes = 0;  // folders made and programs started
+inline int g_writes = 0;   // WriteFile calls
 inline const std::string* g_reading = nullptr;
 
 // Handles are the names the calls are logged with.
@@ -185,6 +186,7 @@ inline Api MakeApi() {
     Log("CreateProcessA", line);
     g->startup = *startup;
     *info = {kProcess, kThread, 1, 1};
+    g_changes += g->start_fails ? 0 : 1;
     return g->start_fails ? kFalse : kTrue;
   };
   api.WaitForSingleObject = [](HANDLE handle, DWORD ms) -> DWORD {
@@ -204,15 +206,16 @@ inline Api MakeApi() {
   api.CreateDirectoryW = [](const WCHAR* path, void*) -> BOOL {
     std::u16string name = path;
     Log("CreateDirectoryW", std::string(name.begin(), name.end()));  // single-byte characters
-    bool made = g->can_make_folders && g->folders.insert(path).second;
-    g_made += made ? 1 : 0;
+    bool made = g->folders_allowed != 0 && g->folders.insert(path).second;
+    g->folders_allowed -= made && g->folders_allowed > 0 ? 1 : 0;
+    g_changes += made ? 1 : 0;
     return made;
   };
   api.PathIsDirectoryW = [](const WCHAR* path) -> BOOL {
     return path != nullptr && g->folders.count(path) != 0 ? FILE_ATTRIBUTE_DIRECTORY : kFalse;
   };
   api.PrivateFolderStatus = [](const WCHAR* path) {
-    if (g->unsafe.count(path) != 0 && g_made >= g->unsafe_after) return kFolderUnsafe;
+    if (g->unsafe.count(path) != 0 && g_changes >= g->unsafe_after) return kFolderUnsafe;
     return g->folders.count(path) != 0 ? kFolderPrivate : kFolderMissing;
   };
   return api;
@@ -222,7 +225,7 @@ inline Api MakeApi() {
 
 inline FakeSystem::FakeSystem() : api_(detail::MakeApi()), use_(api_) {
   detail::g = this;
-  detail::g_made = detail::g_writes = 0;
+  detail::g_changes = detail::g_writes = 0;
 }
 
 inline FakeSystem::~FakeSystem() { detail::g = nullptr; }

@@ -10,6 +10,7 @@ namespace {
 BindingSlot g_slot;
 
 TEST(LazyBinding, FunctionsBindOnTheFirstCallByTheirUndecoratedName) {
+  fake::FakeSystem system;
   void* stub = crt::strlen.slot;
   EXPECT_EQ(crt::strlen("\xD6\xD0"), 2u);
   void* bound = crt::strlen.slot;
@@ -25,7 +26,7 @@ TEST(LazyBinding, FailuresShowDllErrorAndEndTheRun) {
   // clang-format off
   const struct { const char *module, *function; std::string text; } cases[] = {
       {"nowhere.dll", "Fn", texts::dll_module_missing}, {"msvcrt.dll", "Gone@@4", texts::dll_function_missing},
-      {"msvcrt.dll", "#0", ""}, {"msvcrt.dll", "#65536", ""}, {"msvcrt.dll", "#-3", ""}};  // no ordinals
+      {"msvcrt.dll", "strlen@8", ""}, {"msvcrt.dll", "#0", ""}, {"msvcrt.dll", "#65536", ""}, {"msvcrt.dll", "#-3", ""}};  // no ordinals
   // clang-format on
   for (const auto& c : cases) {
     fake::FakeSystem system;

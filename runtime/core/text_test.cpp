@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/testing/fake_system.h"
+
 namespace {
 
 TEST(Text, ReadDecimalWrapsAt32BitsAndTellsWhetherTheNumberFits) {
+  fake::FakeSystem system;
   // clang-format off
   const struct { const char* text; int32_t value; bool exact; } cases[] = {
       {" \t+42x", 42, true}, {"-0", 0, true}, {"", 0, true}, {"+-5", 0, true},
@@ -16,6 +19,7 @@ TEST(Text, ReadDecimalWrapsAt32BitsAndTellsWhetherTheNumberFits) {
     EXPECT_EQ(ReadDecimal(c.text, &exact), c.value) << c.text;
     EXPECT_EQ(exact, c.exact) << c.text;
   }
+  EXPECT_EQ(RepeatText("0", 0), nullptr);  // the padding of a number that needs none
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ std::string Take(Text text) {
 }
 
 TEST(ToText, NumbersTruthValuesTextsBytesAndArrays) {
+  fake::FakeSystem system;
   const int32_t ints[] = {2, 1, 2, 0x44434241, 0x48474645, 0x4C4B4A49, 0x504F4E4D};  // 1 by 2
   const int32_t bytes[] = {1, 4, 0x43004241};                                        // 41 42 00 43
   // clang-format off
@@ -32,9 +33,10 @@ TEST(ToText, NumbersTruthValuesTextsBytesAndArrays) {
 }
 
 TEST(TrimBlanksToHalfWidthAndToInteger, TheTextsTheUserWrites) {
+  fake::FakeSystem system;
   // clang-format off
   const std::pair<const char*, std::string> trimmed[] = {{"  \xA1\xA1\x61\x62 \xA1\xA1", "ab"}, {"ab\t", "ab\t"},
-      {" C:\\a b\r\n", "C:\\a b\r\n"}, {" \xA1\xA1 ", ""}, {"x\xB0\xA1\xA1\xA2 ", "x\xB0\xA1\xA1\xA2"}, {" ab\xA3", "ab\xA3"}};
+      {" C:\\a b\r\n", "C:\\a b\r\n"}, {" \xA1\xA1 ", ""}, {"x\xB0\xA1\xA1\xA2 ", "x\xB0\xA1\xA1\xA2"}, {" ab\xA3", "ab\xA3"}, {"\xA1\xA2x ", "\xA1\xA2x"}};
   const std::pair<const char*, std::string> half[] = {{"C\xA3\xBA\xA3\xDC\x61\xA3\xAF\x62", "C:\\a/b"},
       {"\xA3\xAF\xD6\xD0\xA1\xA1\xA3\xB1", "/\xD6\xD0 1"}, {"\xA5\xA2", "?"}, {"", ""}};
   const std::pair<ArgSlot, int32_t> integers[] = {{TextSlot("  42"), 42}, {TextSlot("10"), 10},
@@ -50,6 +52,7 @@ TEST(TrimBlanksToHalfWidthAndToInteger, TheTextsTheUserWrites) {
 }
 
 TEST(ReplaceAll, MatchesAtCharacterBoundariesOnlyAndARefusedHeapChangesNothing) {
+  fake::FakeSystem system;
   // clang-format off
   const struct { const char *text, *find, *by; bool replaced; std::string result; } cases[] = {
       {"a\xA3\xAF\x62\xA3\xAF", "\xA3\xAF", "/", true, "a/b/"}, {"abab", "ab", "xyz", true, "xyzxyz"},
@@ -63,7 +66,6 @@ TEST(ReplaceAll, MatchesAtCharacterBoundariesOnlyAndARefusedHeapChangesNothing) 
   }
   // The first append takes the first allocation, a tail of 200 bytes the second.
   static const std::string kText = "/" + std::string(200, 't');
-  fake::FakeSystem system;
   for (int allowed : {0, 1}) {
     system.heap_allows = allowed;
     EXPECT_TRUE(system.Run([] {

@@ -15,6 +15,7 @@ DateTime Parse(const std::string& text) {
 }
 
 TEST(ToDateTime, TextsInEveryFormAndTextsThatAreNoDate) {
+  fake::FakeSystem system;
   const DateTime no = kInvalidDateTime;
   // 2024年1月15日10时20分30秒; cut after 日 and after 月 (no day).
   const std::string cn =
@@ -35,6 +36,7 @@ TEST(ToDateTime, TextsInEveryFormAndTextsThatAreNoDate) {
 }
 
 TEST(CalendarDate, AgreesWithDateTimeFromPartsAcrossTheCalendar) {
+  fake::FakeSystem system;
   // Forward from 1900 and backward from 1899 meet without a gap, through
   // every leap rule (the years 0, 100, 400, 1900, 2000 included).
   for (double day = -800000; day <= 3000000; day += 7) {
@@ -47,6 +49,7 @@ TEST(CalendarDate, AgreesWithDateTimeFromPartsAcrossTheCalendar) {
 }
 
 TEST(TimeIntervalAndCurrentTime, UnitsOfTheDifferenceAndTheLocalClock) {
+  fake::FakeSystem system;
   const DateTime a = Parse("2025-03-01 06:30:00"), b = Parse("2023-11-20 17:45:10");
   // clang-format off
   const std::pair<int32_t, double> cases[] = {{kIntervalYears, 2}, {kIntervalQuarters, 6}, {kIntervalMonths, 16},
@@ -61,7 +64,6 @@ TEST(TimeIntervalAndCurrentTime, UnitsOfTheDifferenceAndTheLocalClock) {
                 -interval, 1e-6)
         << unit;
   }
-  fake::FakeSystem system;
   system.now = {1970, 1, 4, 1, 8, 0, 0, 999};
   EXPECT_EQ(CurrentTime(0, nullptr), 25569.333333333332);
 }

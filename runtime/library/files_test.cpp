@@ -9,6 +9,7 @@ namespace {
 using Lines = std::vector<std::string>;
 
 TEST(GetBytesData, TextsRunToANulAndAPositionGivenWalksOnToMinusOnePastTheEnd) {
+  fake::FakeSystem system;
   static const int32_t kBlock[] = {1, 6, 0x04030201, 0x6300};  // 01 02 03 04 00 63 ("c")
   // clang-format off
   const struct { int32_t type, before; std::string text; int32_t after; } reads[] = {{10, 1, "\x01\x02\x03\x04", 6},
