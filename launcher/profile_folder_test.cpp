@@ -2,169 +2,76 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include <algorithm>
+#include <cstring>
 
-#include "platform/platform.h"
-#include "runtime/core/memory.h"
+#include "platform/testing/fake_system.h"
 
 namespace {
 
-const std::string kSep = platform::kPathSeparator;
-
-// A fake file system: the folder calls are recorded, the temporary-files and
-// special folders are what the test says.
-struct FakeFolders {
-  std::u16string temp;
-  std::u16string special;
-  std::vector<int> csidls;
-  std::vector<std::u16string> created;
-  std::vector<std::u16string> directories;
-};
-FakeFolders g_fake;
-
-platform::Api FakeFolderApi() {
-  platform::Api api = platform::NativeApi();
-  api.GetTempPathW = [](platform::DWORD size, platform::WCHAR* buffer) -> platform::DWORD {
-    if (g_fake.temp.size() + 1 > size) return static_cast<platform::DWORD>(g_fake.temp.size() + 1);
-    g_fake.temp.copy(buffer, g_fake.temp.size());
-    buffer[g_fake.temp.size()] = 0;
-    return static_cast<platform::DWORD>(g_fake.temp.size());
-  };
-  api.SHGetSpecialFolderPathW = [](platform::HWND, platform::WCHAR* path, int csidl,
-                                   platform::BOOL) -> platform::BOOL {
-    g_fake.csidls.push_back(csidl);
-    if (g_fake.special.empty()) return platform::kFalse;
-    g_fake.special.copy(path, g_fake.special.size());
-    path[g_fake.special.size()] = 0;
-    return platform::kTrue;
-  };
-  api.CreateDirectoryW = [](const platform::WCHAR* path, void*) -> platform::BOOL {
-    g_fake.created.push_back(path);
-    g_fake.directories.push_back(path);
-    return platform::kTrue;
-  };
-  api.PathIsDirectoryW = [](const platform::WCHAR* path) -> platform::BOOL {
-    if (path == nullptr) return platform::kFalse;
-    for (const auto& d : g_fake.directories)
-      if (d == path) return static_cast<platform::BOOL>(platform::FILE_ATTRIBUTE_DIRECTORY);
-    return platform::kFalse;
-  };
-  return api;
-}
-
-std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+using fake::Path;
+using Lines = std::vector<std::string>;
 
 std::string Take(Text text) {
   OwnedText owned(text);
-  return text == nullptr ? "<null>" : text;
+  return TextOrEmpty(text);
 }
 
-std::u16string TakeWide(Bytes bytes) {
-  OwnedBytes owned(bytes);
-  if (bytes == nullptr) return u"<null>";
-  // Exactly one NUL unit ends the units.
-  EXPECT_EQ(bytes->length % 2, 0);
-  const auto* units = reinterpret_cast<const char16_t*>(BytesData(bytes));
-  size_t n = static_cast<size_t>(bytes->length) / 2;
-  EXPECT_EQ(units[n - 1], 0);
-  return std::u16string(units, n - 1);
+TEST(ProfileFolder, TempAndSpecialFoldersAsThePlatformGivesThemWithOneSeparator) {
+  fake::FakeSystem system;
+  for (size_t length : {0, 8, 259, 260, 300}) {  // the platform's buffer holds 260 units
+    std::string temp = length == 0 ? "" : Path("/") + std::string(length - 2, 'd') + Path("/");
+    system.temp = fake::Wide(temp);
+    EXPECT_EQ(Take(TempFolderText()), temp);
+  }
+  const std::string specials[] = {"", "R:/D", "R:/D/", "/" + std::string(258, 'p')};
+  for (const std::string& special : specials) {
+    system.special = fake::Wide(Path(special));
+    OwnedBytes wide(SpecialFolderWide(1));  // its units and one NUL unit
+    std::string text = special.empty() || special.back() == '/' ? special : special + "/";
+    EXPECT_EQ(BytesLength(wide.get()), special.empty() ? 0 : 2 * static_cast<int>(text.size()) + 2);
+    EXPECT_EQ(Take(WideToText(wide.get(), Given(936))), Path(text));
+  }
+  FreeBlock(SpecialFolderWide(0));              // an unknown kind means the desktop (16)
+  FreeBlock(SpecialFolderWide(11, Given(26)));  // a csidl given wins
+  EXPECT_EQ(system.Calls("SHGetSpecialFolderPathW"), (Lines{"5", "5", "5", "5", "16", "26"}));
 }
 
-class ProfileFolderTest : public ::testing::Test {
- protected:
-  void SetUp() override { g_fake = {}; }
-  platform::Api api_ = FakeFolderApi();
-  platform::ScopedApi use_{api_};
-};
-
-TEST_F(ProfileFolderTest, TempFolderIsTakenAsThePlatformGivesIt) {
-  g_fake.temp = Wide("R:" + kSep + "Temp" + kSep);
-  EXPECT_EQ(Take(TempFolderText()), "R:" + kSep + "Temp" + kSep);
-  g_fake.temp = u"";
-  EXPECT_EQ(Take(TempFolderText()), "<null>");
+TEST(ProfileFolder, CreationWalksEveryFolderOutermostFirst) {
+  // clang-format off
+  const std::pair<std::string, Lines> cases[] = {{"R:/T/z/1", {"R:/T", "R:/T/z", "R:/T/z/1"}},
+      {"/tmp/x", {"/tmp", "/tmp/x"}}, {"R:/a/", {"R:/a", "R:/a/"}}, {"R:/", {"R:/"}}, {"R:", {}}, {"", {}}};
+  // clang-format on
+  for (const auto& [path, made] : cases) {
+    fake::FakeSystem system;
+    EXPECT_EQ(CreateDirectoryPath(Path(path).c_str()), !made.empty()) << path;
+    EXPECT_EQ(DirectoryExists(Path(path).c_str()), !made.empty());
+    Lines expected(made.size());
+    std::transform(made.begin(), made.end(), expected.begin(), Path);
+    EXPECT_EQ(system.Calls("CreateDirectoryW"), expected);
+  }
 }
 
-TEST_F(ProfileFolderTest, TempFolderLongerThanTheBufferIsFetchedWhole) {
-  std::string long_path = kSep + std::string(300, 'd') + kSep;
-  g_fake.temp = Wide(long_path);
-  EXPECT_EQ(Take(TempFolderText()), long_path);
-}
-
-TEST_F(ProfileFolderTest, SpecialFoldersGainExactlyOneSeparator) {
-  g_fake.special = Wide("R:" + kSep + "Docs");
-  EXPECT_EQ(Take(SpecialFolderText(1)), "R:" + kSep + "Docs" + kSep);
-  g_fake.special = Wide("R:" + kSep + "Docs" + kSep);
-  EXPECT_EQ(Take(SpecialFolderText(1)), "R:" + kSep + "Docs" + kSep);
-  // 259 units fill the platform's buffer; the separator still fits the result.
-  g_fake.special = Wide(std::string(259, 'p'));
-  EXPECT_EQ(TakeWide(SpecialFolderWide(2)), Wide(std::string(259, 'p') + kSep));
-  g_fake.special = u"";
-  EXPECT_EQ(TakeWide(SpecialFolderWide(1)), u"<null>");
-}
-
-TEST_F(ProfileFolderTest, KindsMapToTheirFoldersAndUnknownKindsToTheDesktop) {
-  g_fake.special = u"x";
-  for (int kind : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 0, -4, 14})
-    FreeBlock(SpecialFolderWide(kind));
-  EXPECT_EQ(g_fake.csidls,
-            (std::vector<int>{5, 6, 16, 20, 11, 2, 7, 26, 36, 37, 32, 35, 16, 16, 16}));
-  FreeBlock(SpecialFolderWide(11, Given(26)));  // a csidl given wins over the kind
-  EXPECT_EQ(g_fake.csidls.back(), 26);
-}
-
-TEST_F(ProfileFolderTest, TextAndWideConvertThroughCodePage936) {
-  // 中文 in GBK and UTF-16.
-  EXPECT_EQ(TakeWide(TextToWide("a\xD6\xD0\xCE\xC4")), u"a\u4E2D\u6587");
-  EXPECT_EQ(TakeWide(TextToWide(nullptr)), u"<null>");
-  OwnedBytes wide(TextToWide("\xD6\xD0\xCE\xC4z"));
-  EXPECT_EQ(Take(WideToText(wide.get(), Given(936))), "\xD6\xD0\xCE\xC4z");
-  EXPECT_EQ(Take(WideToText(nullptr, Given(936))), "<null>");
-  // A character outside the code page comes back as the default character.
-  const char16_t thai[] = u"\u0E01";
-  struct {
-    BytesHeader header;
-    char16_t units[2];
-  } block = {{1, 4}, {thai[0], 0}};
-  EXPECT_EQ(Take(WideToText(&block.header, Given(936))), "?");
-}
-
-TEST_F(ProfileFolderTest, CreationWalksEveryFolderOutermostFirst) {
-  std::string path = "R:" + kSep + "Temp" + kSep + "zelmorvika" + kSep + "1700000000000";
-  EXPECT_TRUE(CreateDirectoryPath(path.c_str()));
-  EXPECT_EQ(g_fake.created, (std::vector<std::u16string>{
-                                Wide("R:" + kSep + "Temp"),
-                                Wide("R:" + kSep + "Temp" + kSep + "zelmorvika"), Wide(path)}));
-  EXPECT_TRUE(DirectoryExists(path.c_str()));
-  EXPECT_FALSE(DirectoryExists(nullptr));
-}
-
-TEST_F(ProfileFolderTest, ShortPathsAndTrailingSeparators) {
-  EXPECT_FALSE(CreateDirectoryPath("R:"));
-  EXPECT_TRUE(g_fake.created.empty());
-  std::string root = "R:" + kSep;
-  CreateDirectoryPath(root.c_str());
-  EXPECT_EQ(g_fake.created, std::vector<std::u16string>{Wide(root)});
-  g_fake = {};
-  std::string trailing = "R:" + kSep + "a" + kSep;
-  CreateDirectoryPath(trailing.c_str());
-  EXPECT_EQ(g_fake.created, (std::vector<std::u16string>{Wide("R:" + kSep + "a"), Wide(trailing)}));
-  EXPECT_FALSE(CreateDirectoryPath(nullptr));
-}
-
-TEST_F(ProfileFolderTest, TimestampCountsSecondsFromTheEpochThenMilliseconds) {
+TEST(ProfileFolder, TimestampsCountSecondsFromTheEpochThenMilliseconds) {
+  fake::FakeSystem system;                    // its clock: 2024-01-15 10:20:30
   const DateTime epoch = 25569.333333333332;  // 1970-01-01 08:00:00
-  EXPECT_EQ(Take(MakeTimestamp(Given(epoch))), "0000");
-  EXPECT_EQ(Take(MakeTimestamp(Given(epoch), {}, Given(true))), "0000000000000");
-  EXPECT_EQ(Take(MakeTimestamp(Given(epoch + 1.0))), "86400000");
-  EXPECT_EQ(Take(MakeTimestamp(Given(epoch - 1.0))), "-86400000");
-  // 2024-01-15 00:00:00 local.
-  EXPECT_EQ(Take(MakeTimestamp(Given(45306.0))), "1705248000000");
-  EXPECT_EQ(Take(MakeTimestamp(Given(45306.0), Given(true))), "1705248000");
-  EXPECT_EQ(Take(MakeTimestamp(Given(epoch + 1.0), Given(true), Given(true))), "0000086400");
-  std::string now = Take(MakeTimestamp());
-  EXPECT_EQ(now.size(), 13u);
-  EXPECT_EQ(now.substr(10), "000");
+  // clang-format off
+  const struct { Optional<DateTime> time; Optional<bool> seconds_only, pad; const char* stamp; } cases[] = {
+      {{}, {}, {}, "1705285230000"}, {Given(epoch), {}, {}, "0000"}, {Given(epoch), {}, Given(true), "0000000000000"},
+      {Given(epoch + 1), Given(true), Given(true), "0000086400"}, {Given(epoch - 1), {}, {}, "-86400000"},
+      {Given(epoch + 200000), Given(true), {}, "1728000000"}};  // 11 digits cut to 10
+  // clang-format on
+  for (const auto& c : cases)
+    EXPECT_EQ(Take(MakeTimestamp(c.time, c.seconds_only, c.pad)), c.stamp);
+}
+
+TEST(ProfileFolder, ConcatBytesJoinsInOrder) {
+  fake::FakeSystem system;
+  OwnedBytes a(TextToWide("a"));  // 61 00 00 00
+  OwnedBytes joined(ConcatBytes({a.get(), nullptr, &EmptyBytes, a.get()}));
+  ASSERT_EQ(BytesLength(joined.get()), 8);
+  EXPECT_EQ(std::memcmp(BytesData(joined.get()), "a\0\0\0a\0\0", 8), 0);
+  EXPECT_EQ(ConcatBytes({nullptr, &EmptyBytes}), nullptr);
 }
 
 }  // namespace

@@ -2,125 +2,64 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <string>
-#include <vector>
-
-#include "runtime/core/test_support.h"
+#include "platform/testing/fake_system.h"
 #include "runtime/core/text.h"
+#include "runtime/core/texts.h"
 
 namespace {
 
-using testing_support::RunAsProgram;
-
-constexpr char kLiteral[] = "a literal of the program";
-
 std::vector<std::string> g_events;
-bool g_after_exit;
 
 void ExitAtDepth(int depth);
 void (*volatile g_descend)(int) = ExitAtDepth;
-
 void ExitAtDepth(int depth) {
   if (depth == 0) RuntimeExit(7);
   g_descend(depth - 1);
-  g_after_exit = true;  // must never run
+  g_events.push_back("after the exit");
 }
 
-TEST(Memory, AllocationsAreUsableAndZeroFillIsHonoured) {
-  auto* zeroed = static_cast<unsigned char*>(AllocZeroed(4096));
-  for (int i = 0; i < 4096; ++i) ASSERT_EQ(zeroed[i], 0) << i;
-  auto* plain = static_cast<unsigned char*>(AllocBlock(100));
-  std::memset(plain, 0xAB, 100);
+TEST(Memory, BlocksAreZeroedWhenAskedAndOnlyHeapBlocksAreReleased) {
+  fake::FakeSystem system;
+  auto* zeroed = static_cast<char*>(AllocZeroed(4096));
+  EXPECT_EQ(std::string(zeroed, 4096), std::string(4096, '\0'));
+  // Small values, literals of the program and an address no process can read.
+  for (uintptr_t other :
+       {uintptr_t{1}, uintptr_t{0xFFFF}, reinterpret_cast<uintptr_t>(EmptyText),
+        reinterpret_cast<uintptr_t>("literal" + 3), uintptr_t{0xFFFF800000000000}})
+    FreeBlock(reinterpret_cast<const void*>(other));
+  EXPECT_EQ(system.heap_frees, 0);
   FreeBlock(zeroed);
-  FreeBlock(plain);
-  FreeBlock(AllocBlock(0));  // a zero-byte block is still a block
+  FreeBlock(AllocBlock(0));
+  EXPECT_EQ(system.heap_frees, 2);
 }
 
-TEST(Memory, FreeBlockIgnoresSmallValuesLiteralsAndUnreadableAddresses) {
-  int frees = 0;
-  static int* counter;
-  counter = &frees;
-  platform::Api api = platform::NativeApi();
-  api.HeapFree = [](platform::HANDLE, platform::DWORD, void*) {
-    ++*counter;
-    return platform::kTrue;
-  };
-  platform::ScopedApi use(api);
-
-  FreeBlock(nullptr);
-  FreeBlock(reinterpret_cast<void*>(1));
-  FreeBlock(reinterpret_cast<void*>(0xFFFF));
-  FreeBlock(kLiteral);
-  FreeBlock(kLiteral + 5);
-  FreeBlock(EmptyText);
-  // An address no user process can read: probed, not released, no fault.
-  FreeBlock(reinterpret_cast<void*>(0xFFFF800000000000ull));
-  EXPECT_EQ(frees, 0);
-  EXPECT_STREQ(kLiteral, "a literal of the program");
-
-  void* block = AllocBlock(16);
-  FreeBlock(block);
-  EXPECT_EQ(frees, 1);
-  platform::NativeApi().HeapFree(platform::NativeApi().GetProcessHeap(), 0, block);
-}
-
-TEST(RuntimeMainTest, NormalEndAndExitFromAnyDepthGiveTheCode) {
-  auto run = RunAsProgram([] {});
-  EXPECT_EQ(run.exit_code, 0);
-  EXPECT_TRUE(run.body_finished);
-
-  g_after_exit = false;
-  run = RunAsProgram([] { ExitAtDepth(20); });
-  EXPECT_EQ(run.exit_code, 7);
-  EXPECT_FALSE(run.body_finished);
-  EXPECT_FALSE(g_after_exit);
-}
-
-TEST(RuntimeMainTest, ShutdownSequenceRunsOnceInOrder) {
-  g_events.clear();
-  auto run = RunAsProgram([] {
-    SetShutdownCallback([] { g_events.push_back("first"); });
-    SetShutdownCallback([] { g_events.push_back("program"); });  // replaces the first
+TEST(RuntimeMain, EndsWithTheCodeGivenFromAnyDepthAfterTheShutdownSequence) {
+  fake::FakeSystem system;
+  EXPECT_TRUE(system.Run([] {}));
+  EXPECT_EQ(system.exit_code, 0);
+  EXPECT_FALSE(system.Run([] {
+    SetShutdownCallback([] { g_events.push_back("replaced"); });
+    SetShutdownCallback([] { g_events.push_back("program"); });
     SetFinalShutdownRoutine([] { g_events.push_back("final"); });
-    RuntimeExit(0);
-  });
+    ExitAtDepth(20);
+  }));
   SetFinalShutdownRoutine(nullptr);
-  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(system.exit_code, 7);
   EXPECT_EQ(g_events, (std::vector<std::string>{"program", "final"}));
+  system.framework_fails = true;
+  EXPECT_FALSE(system.Run([] {}));
+  EXPECT_EQ(system.exit_code, 1);
+  EXPECT_EQ(system.standard_error, "Fatal Error: MFC initialization failed\n");
 }
 
-TEST(RuntimeMainTest, FrameworkFailureWritesTheLineAndReturnsOne) {
-  static bool entered;
-  entered = false;
-  platform::Api api = platform::NativeApi();
-  api.AfxWinInit = [](platform::HMODULE, platform::HMODULE, char*, int) {
-    return platform::kFalse;
-  };
-  auto run = RunAsProgram([] { entered = true; }, api);
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_FALSE(entered);
-  EXPECT_TRUE(run.boxes.empty());
-  EXPECT_EQ(run.standard_error, "Fatal Error: MFC initialization failed\n");
-}
-
-TEST(RuntimeMainTest, ExhaustedHeapShowsTheBoxAndEndsWithZero) {
-  platform::Api api = platform::NativeApi();
-  api.HeapAlloc = [](platform::HANDLE, platform::DWORD, size_t) -> void* { return nullptr; };
-  static bool returned;
-  returned = false;
-  auto run = RunAsProgram(
-      [] {
-        AllocZeroed(10);
-        returned = true;
-      },
-      api);
-  EXPECT_EQ(run.exit_code, 0);
-  EXPECT_FALSE(returned);
-  ASSERT_EQ(run.boxes.size(), 1u);
-  EXPECT_EQ(run.boxes[0].text, "\xC4\xDA\xB4\xE6\xB2\xBB\xD7\xE3");
-  EXPECT_EQ(run.boxes[0].caption, "error");
-  EXPECT_EQ(run.boxes[0].style, platform::MB_ICONERROR);
+TEST(RuntimeMain, AnExhaustedHeapShowsItsBoxAndEndsTheRun) {
+  fake::FakeSystem system;
+  system.heap_allows = 0;
+  EXPECT_FALSE(system.Run([] { AllocZeroed(10); }));
+  EXPECT_EQ(system.exit_code, 0);
+  ASSERT_EQ(system.boxes.size(), 1u);
+  EXPECT_EQ(system.boxes[0].text, texts::out_of_memory);
+  EXPECT_EQ(system.boxes[0].caption + " " + std::to_string(system.boxes[0].style), "error 16");
 }
 
 }  // namespace

@@ -2,142 +2,66 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <string>
-#include <vector>
-
-#include "platform/platform.h"
-#include "runtime/library/datetime.h"
+#include "platform/testing/fake_system.h"
 
 namespace {
 
-// A console whose answers the test chooses and whose calls it records.
-struct FakeConsole {
-  bool has_handles = true;
-  int fail_write = -1;   // index of a WriteFile call that fails
-  int stall_write = -1;  // index of a call that reports 0 bytes written
-  platform::DWORD write_limit = 0xFFFFFFFF;
-  std::string line{};  // what ReadConsoleA delivers
-  bool read_ok = true;
-  std::vector<int> keys{};  // what _getch returns, then 'x' for ever
-};
-FakeConsole g;
-std::vector<std::string> g_writes;  // per WriteFile call: the handle's letter and the bytes
-size_t g_key_calls;
+using Lines = std::vector<std::string>;
 
-platform::Api FakeApi(const FakeConsole& console) {
-  g = console;
-  g_writes.clear();
-  g_key_calls = 0;
-  platform::Api api = platform::NativeApi();
-  api.GetStdHandle = [](platform::DWORD which) -> platform::HANDLE {
-    static char names[] = "ioe";  // input, output, error: handles -10, -11, -12
-    return g.has_handles ? names + (-10 - static_cast<int>(which)) : nullptr;
-  };
-  api.WriteFile = [](platform::HANDLE h, const void* bytes, platform::DWORD count,
-                     platform::DWORD* written, void*) {
-    int index = static_cast<int>(g_writes.size());
-    platform::DWORD n = index == g.stall_write ? 0 : std::min(count, g.write_limit);
-    g_writes.push_back(*static_cast<const char*>(h) +
-                       std::string(static_cast<const char*>(bytes), n));
-    *written = n;
-    return platform::BOOL{index != g.fail_write};
-  };
-  api.ReadConsoleA = [](platform::HANDLE h, void* buffer, platform::DWORD count,
-                        platform::DWORD* read, void*) {
-    EXPECT_EQ(*static_cast<const char*>(h), 'i');
-    EXPECT_EQ(count, 2048u);
-    std::memcpy(buffer, g.line.data(), g.line.size());
-    *read = static_cast<platform::DWORD>(g.line.size());
-    return platform::BOOL{g.read_ok};
-  };
-  api._getch = [] {
-    size_t i = g_key_calls++;
-    return i < g.keys.size() ? g.keys[i] : 'x';
-  };
-  return api;
-}
-
-std::vector<std::string> Write(std::initializer_list<ArgSlot> slots,
-                               const FakeConsole& console = {}) {
-  platform::Api api = FakeApi(console);
-  platform::ScopedApi use(api);
-  ConsoleWrite(static_cast<int32_t>(slots.size()), slots.begin());
-  return g_writes;
-}
-
-std::string Joined(const std::vector<std::string>& writes) {
-  std::string out;
-  for (const std::string& w : writes) out += w.substr(1);
-  return out;
-}
-
-using Calls = std::vector<std::string>;
-
-TEST(ConsoleWrite, DirectionTwoIsStandardErrorAndAnythingElseStandardOutput) {
-  EXPECT_EQ(Write({IntSlot(2), TextSlot("a")}), (Calls{"ea"}));
-  EXPECT_EQ(Write({IntSlot(3), TextSlot("a"), TextSlot("b")}), (Calls{"oa", "ob"}));
-  EXPECT_EQ(Write({OmittedSlot(), TextSlot("a")}), (Calls{"oa"}));
-  EXPECT_TRUE(Write({OmittedSlot(), TextSlot("a")}, {.has_handles = false}).empty());
-}
-
-TEST(ConsoleWrite, LongTextsGoInChunksAndEmptyOnesNotAtAll) {
-  std::string text(2500, 'z');
-  Calls calls = Write({OmittedSlot(), TextSlot(text.c_str()), TextSlot(EmptyText)});
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[0].size() - 1, 1024u);
-  EXPECT_EQ(calls[2].size() - 1, 452u);
-}
-
-TEST(ConsoleWrite, ValuesFollowEachOtherAndUnprintableOnesAreSkipped) {
-  const double date = 45000.5;
-  OwnedText date_text(DateTimeToText(date, false));
+TEST(ConsoleWrite, ValuesGoBackToBackToTheStreamChosen) {
+  fake::FakeSystem system;
   const int32_t array[] = {1, 1, 7};
-  EXPECT_EQ(Joined(Write({OmittedSlot(), TextSlot("a"), IntSlot(5), BoolSlot(true), BoolSlot(false),
-                          BytesSlot(&EmptyBytes), DoubleSlot(2.5),
-                          PointerSlot(TAG_INT | TAG_ARRAY, array), DoubleSlot(0.1234567),
-                          Int64Slot(-1), ArgSlot{0x1FF, 0, TAG_BYTE}, DateTimeSlot(date)})),
-            std::string("a5\xD5\xE6\xBC\xD9"
-                        "2.50.123457-1511") +
-                date_text.get());
+  CallLibrary(ConsoleWrite, {IntSlot(2), TextSlot("e")});
+  CallLibrary(ConsoleWrite,
+              {IntSlot(3), TextSlot("a"), IntSlot(5), BoolSlot(true), BytesSlot(&EmptyBytes),
+               PointerSlot(TAG_INT | TAG_ARRAY, array), DoubleSlot(2.5),
+               ArgSlot{0x1FF, 0, TAG_BYTE}, TextSlot(EmptyText), DateTimeSlot(2.5)});
+  system.console = false;
+  CallLibrary(ConsoleWrite, {OmittedSlot(), TextSlot("c")});
+  EXPECT_EQ(system.err, "e");
+  EXPECT_EQ(system.out,
+            "a5\xD5\xE6"
+            "2.55111900\xC4\xEA\x31\xD4\xC2\x31\xC8\xD5\x31\x32\xCA\xB1");  // 真, 1900年1月1日12时
 }
 
-TEST(ConsoleWrite, AFailingOrStalledWriteEndsOnlyThatValue) {
-  std::string text(3000, 'q');
-  EXPECT_EQ(Write({OmittedSlot(), TextSlot(text.c_str()), TextSlot("n")}, {.fail_write = 0}).back(),
-            "on");
-  EXPECT_EQ(
-      Write({OmittedSlot(), TextSlot(text.c_str()), TextSlot("n")}, {.stall_write = 1}).size(), 3u);
-  EXPECT_EQ(Write({OmittedSlot(), TextSlot("abcdefg")}, {.write_limit = 3}),
-            (Calls{"oabc", "odef", "og"}));
+TEST(ConsoleWrite, LongFailedAndPartialWrites) {
+  // The text written before "n": the sizes asked of WriteFile, what was written.
+  // clang-format off
+  const struct { std::string text; int failing_write; platform::DWORD limit; Lines asked; std::string written; } cases[] = {
+      {std::string(2500, 'z'), -1, 0xFFFFFFFF, {"1024", "1024", "452", "1"}, std::string(2500, 'z') + "n"},
+      {"abcdefg", -1, 3, {"7", "4", "1", "1"}, "abcdefgn"}, {"abc", -1, 1, {"3", "2", "1", "1"}, "abcn"},
+      {"abc", -1, 0, {"3", "1"}, ""},  // no progress: the value ends
+      {"abc", 0, 1, {"3", "1"}, "n"}, {std::string(3000, 'q'), 1, 0xFFFFFFFF, {"1024", "1024", "1"}, std::string(1024, 'q') + "n"}};
+  // clang-format on
+  for (const auto& c : cases) {
+    fake::FakeSystem system;
+    system.failing_write = c.failing_write;
+    system.write_limit = c.limit;
+    CallLibrary(ConsoleWrite, {OmittedSlot(), TextSlot(c.text.c_str()), TextSlot("n")});
+    EXPECT_EQ(system.Calls("WriteFile"), c.asked) << c.text;
+    EXPECT_EQ(system.out, c.written) << c.text;
+  }
 }
 
-std::string Read(ArgSlot echo, const FakeConsole& console) {
-  platform::Api api = FakeApi(console);
-  platform::ScopedApi use(api);
-  OwnedText text(CallLibrary(ConsoleRead, {echo}));
-  if (text.get() == nullptr) return "<null>";
-  EXPECT_NE(text.get()[0], 0) << "an empty result must be null";
-  return text.get();
-}
-
-TEST(ConsoleRead, TheLineEndsAtItsLineEndAndAnEmptyLineIsTheEmptyText) {
-  EXPECT_EQ(Read(BoolSlot(true), {.line = "12\r\n"}), "12");
-  EXPECT_EQ(Read(OmittedSlot(), {.line = "  7 \r\n"}), "  7 ");
-  EXPECT_EQ(Read(OmittedSlot(), {.line = "\r\n"}), "<null>");
-  EXPECT_EQ(Read(OmittedSlot(), {.line = std::string("5\0006\r\n", 5)}), "5");
-  std::string piece(2048, '\xB0');
-  EXPECT_EQ(Read(OmittedSlot(), {.line = piece}), piece);
-  EXPECT_EQ(Read(OmittedSlot(), {.line = "12\r\n", .read_ok = false}), "<null>");
-  EXPECT_EQ(Read(OmittedSlot(), {.has_handles = false}), "<null>");
-}
-
-TEST(ConsoleRead, WithoutEchoKeysAreStoredUntilEnterOrAFailedRead) {
-  EXPECT_EQ(Read(BoolSlot(false), {.keys = {'a', 8, 'b', 13}}), "a\bb");
-  EXPECT_EQ(Read(BoolSlot(false), {.keys = {13}}), "<null>");
-  EXPECT_EQ(Read(BoolSlot(false), {.keys = {0xD6, 0xD0, -1, 'b'}}), "\xD6\xD0");
-  EXPECT_EQ(Read(BoolSlot(false), {.keys = {}}), std::string(2048, 'x'));
-  EXPECT_EQ(g_key_calls, 2048u);
+TEST(ConsoleRead, ALineEndsAtItsLineEndAndKeysWithoutEchoAtEnter) {
+  // clang-format off
+  const struct { Lines lines; std::vector<int> keys; std::string text; } cases[] = {
+      {{"12\r\n"}, {}, "12"}, {{" 7 \n"}, {}, " 7 "}, {{"\r\n"}, {}, ""}, {{std::string("5\0006\r\n", 5)}, {}, "5"},
+      {{}, {}, ""}, {{std::string(3000, 'x')}, {}, std::string(2048, 'x')}, {{}, {'a', 8, 'b', 13, 'c'}, "a\bb"},
+      {{}, {13}, ""}, {{}, {0xD6, 0xD0, -1, 'b'}, "\xD6\xD0"}, {{}, std::vector<int>(3000, 'x'), std::string(2048, 'x')}};
+  // clang-format on
+  for (const auto& c : cases) {
+    fake::FakeSystem system;
+    system.lines = c.lines;
+    system.keys = c.keys;
+    OwnedText text(CallLibrary(ConsoleRead, {c.keys.empty() ? OmittedSlot() : BoolSlot(false)}));
+    EXPECT_EQ(TextOrEmpty(text.get()), c.text);
+    EXPECT_TRUE(text.get() == nullptr || text.get()[0] != 0) << "the empty text is null";
+  }
+  fake::FakeSystem system;
+  system.lines = {"1\r\n"};
+  system.console = false;
+  EXPECT_EQ(CallLibrary(ConsoleRead, {BoolSlot(true)}), nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,254 @@
+// One in-memory operating system for the tests, in the way ninja's
+// VirtualFileSystem stands in for its disk. While a FakeSystem lives, Os()
+// answers from it; calls it does not fake go to the real backend. A test sets
+// its fields, runs the code, then reads what was shown and the calls made.
+// Header only: any test or fuzz program can use it without a library of its own.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "runtime/core/memory.h"
+
+namespace fake {
+
+// `path` with each '/' turned into the platform's separator.
+inline std::string Path(std::string path) {
+  std::replace(path.begin(), path.end(), '/', platform::kPathSeparator[0]);
+  return path;
+}
+
+// Single-byte characters as UTF-16.
+inline std::u16string Wide(const std::string& text) { return {text.begin(), text.end()}; }
+
+struct Box {
+  std::string text, caption;
+  platform::UINT style;
+};
+
+class FakeSystem {
+ public:
+  FakeSystem();
+  ~FakeSystem();  // one at a time
+
+  // Files by name; one in `unopenable` exists but cannot be opened.
+  std::map<std::string, std::string> files;
+  std::set<std::string> unopenable;
+  std::optional<uint64_t> file_size;  // what GetFileSize reports instead
+  bool read_fails = false;
+  std::string working_folder = Path("W:/work/");  // where relative names resolve
+  // Folders. One in `unsafe` is unsafe once `unsafe_after` folders were made or
+  // programs started.
+  std::set<std::u16string> folders, unsafe;
+  int folders_allowed = -1;  // folders that can still be made (-1: any)
+  int unsafe_after = 0;
+  std::u16string temp, special;  // GetTempPathW, SHGetSpecialFolderPathW; empty: none
+  // Console: lines ReadConsoleA delivers as they stand (then it fails), keys
+  // _getch gives (then -1); output with colour changes as <attribute>.
+  bool console = true;  // GetStdHandle gives handles
+  std::vector<std::string> lines;
+  std::vector<int> keys;
+  std::string out, err;
+  int failing_write = -1;                    // this WriteFile call (from 0) fails
+  platform::DWORD write_limit = 0xFFFFFFFF;  // bytes one WriteFile takes at most
+  // Programs, clock, start-up, heap.
+  bool start_fails = false;
+  platform::STARTUPINFOA startup{};                            // of the last start
+  platform::SYSTEMTIME now = {2024, 1, 1, 15, 10, 20, 30, 0};  // 2024-01-15 10:20:30
+  bool framework_fails = false;
+  int heap_allows = -1;  // allocations served before the heap refuses (-1: all)
+  int heap_frees = 0;
+  // What was shown, and the calls made ("Name argument").
+  std::vector<Box> boxes;
+  std::string standard_error;
+  std::vector<std::string> calls;
+  std::vector<std::string> Calls(const std::string& name) const;  // their arguments
+
+  // Runs `body` as the program's entry routine under RuntimeMain; whether it
+  // ran to its end without RuntimeExit.
+  bool Run(const std::function<void()>& body);
+  int32_t exit_code = -1;  // of the last run
+
+ private:
+  platform::Api api_;
+  platform::ScopedApi use_;
+};
+
+namespace detail {
+
+using namespace platform;  // NOLINT(google-build-using-namespace): the fake speaks Win32
+
+inline FakeSystem* g = nullptr;
+inline int g_changes = 0;  // folders made and programs started
+inline int g_writes = 0;   // WriteFile calls
+inline const std::string* g_reading = nullptr;
+
+// Handles are the names the calls are logged with.
+inline char kIn[] = "in", kOut[] = "out", kErr[] = "err", kFile[] = "file";
+inline char kProcess[] = "process", kThread[] = "thread";
+
+inline void Log(const std::string& name, const std::string& argument) {
+  g->calls.push_back(name + " " + argument);
+}
+
+inline Api MakeApi() {
+  Api api = NativeApi();
+  api.AfxWinInit = [](HMODULE a, HMODULE b, char* c, int d) {
+    return g->framework_fails ? kFalse : NativeApi().AfxWinInit(a, b, c, d);
+  };
+  api.WriteStandardError = [](const char* bytes, size_t n) { g->standard_error.append(bytes, n); };
+  api.ExitProcess = [](UINT) { std::abort(); };  // the end of a run that is not under Run()
+  api.HeapAlloc = [](HANDLE heap, DWORD flags, size_t n) -> void* {
+    if (g->heap_allows == 0) return nullptr;
+    g->heap_allows -= g->heap_allows > 0 ? 1 : 0;
+    return NativeApi().HeapAlloc(heap, flags, n);
+  };
+  api.HeapFree = [](HANDLE heap, DWORD flags, void* block) {
+    ++g->heap_frees;
+    return NativeApi().HeapFree(heap, flags, block);
+  };
+  api.MessageBoxA = [](HWND, const char* text, const char* caption, UINT style) {
+    g->boxes.push_back({text, caption, style});
+    return IDOK;
+  };
+  api.GetLocalTime = [](SYSTEMTIME* time) { *time = g->now; };
+  api.Sleep = [](DWORD ms) { Log("Sleep", std::to_string(ms)); };
+  api.GetStdHandle = [](DWORD which) -> HANDLE {
+    if (!g->console) return nullptr;
+    return which == STD_INPUT_HANDLE ? kIn : which == STD_ERROR_HANDLE ? kErr : kOut;
+  };
+  api.WriteFile = [](HANDLE file, const void* bytes, DWORD count, DWORD* written, void*) {
+    Log("WriteFile", std::to_string(count));
+    bool fails = g_writes++ == g->failing_write;
+    *written = fails ? 0 : std::min(count, g->write_limit);
+    (file == kErr ? g->err : g->out).append(static_cast<const char*>(bytes), *written);
+    return fails ? kFalse : kTrue;
+  };
+  api.ReadConsoleA = [](HANDLE, void* buffer, DWORD count, DWORD* read, void*) {
+    Log("ReadConsoleA", "");
+    *read = g->lines.empty() ? 0 : std::min<DWORD>(count, g->lines.front().size());
+    if (g->lines.empty()) return kFalse;
+    std::memcpy(buffer, g->lines.front().data(), *read);
+    g->lines.erase(g->lines.begin());
+    return kTrue;
+  };
+  api._getch = [] {
+    int key = g->keys.empty() ? -1 : g->keys.front();
+    if (!g->keys.empty()) g->keys.erase(g->keys.begin());
+    return key;
+  };
+  api.SetConsoleTextAttribute = [](HANDLE, WORD attribute) {
+    g->out += "<" + std::to_string(attribute) + ">";
+    return kTrue;
+  };
+  api.CreateFileA = [](const char* name, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) -> HANDLE {
+    if (g->files.count(name) == 0 || g->unopenable.count(name) != 0) return kInvalidHandle;
+    g_reading = &g->files[name];
+    return kFile;
+  };
+  api.GetFileSize = [](HANDLE, DWORD* high) {
+    uint64_t size = g->file_size.value_or(g_reading->size());
+    *high = static_cast<DWORD>(size >> 32);
+    return static_cast<DWORD>(size);
+  };
+  api.ReadFile = [](HANDLE, void* buffer, DWORD count, DWORD* read, void*) {
+    *read = g->read_fails ? 0 : std::min<DWORD>(count, g_reading->size());
+    std::memcpy(buffer, g_reading->data(), *read);
+    return g->read_fails ? kFalse : kTrue;
+  };
+  api.CloseHandle = [](HANDLE handle) {
+    Log("CloseHandle", static_cast<const char*>(handle));
+    return kTrue;
+  };
+  api.PathFileExistsA = [](const char* path) -> BOOL {
+    return path != nullptr && (g->files.count(path) != 0 || g->unopenable.count(path) != 0);
+  };
+  api.PathIsRelativeA = [](const char* path) -> BOOL {
+    return path[0] != '/' && path[0] != '\\' && (path[0] == 0 || path[1] != ':');
+  };
+  api.GetFullPathNameA = [](const char* path, DWORD size, char* buffer, char**) -> DWORD {
+    std::string full = g->working_folder + path;
+    if (*path == 0 || size <= full.size()) return *path == 0 ? 0 : full.size() + 1;
+    std::memcpy(buffer, full.c_str(), full.size() + 1);
+    return full.size();
+  };
+  api.CreateProcessA = [](const char*, char* line, void*, void*, BOOL, DWORD, void*, const char*,
+                          STARTUPINFOA* startup, PROCESS_INFORMATION* info) {
+    Log("CreateProcessA", line);
+    g->startup = *startup;
+    *info = {kProcess, kThread, 1, 1};
+    g_changes += g->start_fails ? 0 : 1;
+    return g->start_fails ? kFalse : kTrue;
+  };
+  api.WaitForSingleObject = [](HANDLE handle, DWORD ms) -> DWORD {
+    Log("WaitForSingleObject", static_cast<const char*>(handle) + (" " + std::to_string(ms)));
+    return 0;
+  };
+  api.GetTempPathW = [](DWORD size, WCHAR* buffer) -> DWORD {
+    if (g->temp.empty() || g->temp.size() >= size) return g->temp.empty() ? 0 : g->temp.size() + 1;
+    std::copy(g->temp.c_str(), g->temp.c_str() + g->temp.size() + 1, buffer);
+    return g->temp.size();
+  };
+  api.SHGetSpecialFolderPathW = [](HWND, WCHAR* path, int csidl, BOOL) -> BOOL {
+    Log("SHGetSpecialFolderPathW", std::to_string(csidl));
+    std::copy(g->special.c_str(), g->special.c_str() + g->special.size() + 1, path);
+    return !g->special.empty();
+  };
+  api.CreateDirectoryW = [](const WCHAR* path, void*) -> BOOL {
+    std::u16string name = path;
+    Log("CreateDirectoryW", std::string(name.begin(), name.end()));  // single-byte characters
+    bool made = g->folders_allowed != 0 && g->folders.insert(path).second;
+    g->folders_allowed -= made && g->folders_allowed > 0 ? 1 : 0;
+    g_changes += made ? 1 : 0;
+    return made;
+  };
+  api.PathIsDirectoryW = [](const WCHAR* path) -> BOOL {
+    return path != nullptr && g->folders.count(path) != 0 ? FILE_ATTRIBUTE_DIRECTORY : kFalse;
+  };
+  api.PrivateFolderStatus = [](const WCHAR* path) {
+    if (g->unsafe.count(path) != 0 && g_changes >= g->unsafe_after) return kFolderUnsafe;
+    return g->folders.count(path) != 0 ? kFolderPrivate : kFolderMissing;
+  };
+  return api;
+}
+
+}  // namespace detail
+
+inline FakeSystem::FakeSystem() : api_(detail::MakeApi()), use_(api_) {
+  detail::g = this;
+  detail::g_changes = detail::g_writes = 0;
+}
+
+inline FakeSystem::~FakeSystem() { detail::g = nullptr; }
+
+inline std::vector<std::string> FakeSystem::Calls(const std::string& name) const {
+  std::vector<std::string> arguments;
+  for (const std::string& call : calls)
+    if (call.rfind(name + " ", 0) == 0) arguments.push_back(call.substr(name.size() + 1));
+  return arguments;
+}
+
+inline bool FakeSystem::Run(const std::function<void()>& body) {
+  static const std::function<void()>* current;
+  static bool finished;
+  current = &body;
+  finished = false;
+  exit_code = RuntimeMain(0, nullptr, nullptr, [] {
+    (*current)();
+    finished = true;
+    RuntimeExit(0);
+  });
+  SetShutdownCallback(nullptr);
+  return finished;
+}
+
+}  // namespace fake
