@@ -225,21 +225,6 @@ class Terminal(Case):
         self.assertEqual(run.finish(), 0)
         self.assertEqual(len(self.starts()), 5)
 
-    def test_standard_input_that_is_not_a_terminal_reads_as_no_count(self):
-        out = os.path.join(self.root, "out")
-        pid = os.fork()
-        if pid == 0:
-            os.chdir(self.work)
-            os.dup2(os.open(os.devnull, os.O_RDONLY), 0)
-            os.dup2(os.open(out, os.O_WRONLY | os.O_CREAT), 1)
-            os.execve(self.program, [self.program], self.env())
-        self.assertEqual(os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1]), 0)
-        with open(out, "rb") as f:
-            written = f.read()
-        self.assertTrue(written.startswith(b"\r\n   \r\n   ****"))  # raw GBK, no colours
-        self.assertTrue(written.endswith("输入要开的浏览器数量后按回车：".encode("gbk")))
-        self.assertEqual(self.starts(), [])
-
 
 if __name__ == "__main__":
     Scratch.PROGRAM = os.path.abspath(sys.argv.pop(1))
