@@ -15,8 +15,16 @@ const std::string kBrowser = platform::kDefaultBrowserPath;
 const std::string kParent = Path("R:/T m p/zelmorvika");
 const std::string kFolder = kParent + Path("/1705285230000");  // named by the fake clock
 
+const std::string kPrompted = "<10>" + texts::banner + texts::count_prompt;  // <n>: a colour
+
 std::string Start(const std::string& browser, const std::string& folder = kFolder) {
   return "\"" + browser + "\" --user-data-dir=\"" + folder + "\"";
+}
+std::string Unsafe(const std::string& folder) {  // in red, as shown
+  return "<12>" + texts::unsafe_head + folder + texts::unsafe_tail;
+}
+std::string NotMade(const std::string& folder) {
+  return "<12>" + texts::not_made_head + folder + texts::not_made_tail;
 }
 
 // A machine with the browser in its default place and a temporary-files folder.
@@ -37,13 +45,14 @@ TEST(MainRoutine, StartsTheBrowserAsOftenAsTheCountTypedOnOneFreshFolder) {
   const std::string big =
       "\xA3\xB4\xA3\xB2\xA3\xB9\xA3\xB4\xA3\xB9\xA3\xB6\xA3\xB7\xA3\xB2\xA3\xB9\xA3\xB8";
   // clang-format off
-  const std::pair<Lines, size_t> cases[] = {{{"3\r\n"}, 3}, {{"10"}, 10}, {{"\xA3\xB2\r\n"}, 2}, {{" 1 "}, 1},
-      {{"abc"}, 0}, {{"\r\n"}, 0}, {{}, 0}, {{"0"}, 0}, {{"-2"}, 0}, {{"4294967298"}, 0}, {{big}, 0}};
+  const std::pair<Lines, size_t> cases[] = {{{"3\r\n"}, 3}, {{"10"}, 10}, {{"\xA3\xB2\r\n"}, 2},
+      {{" 1 "}, 1}, {{"abc"}, 0}, {{"\r\n"}, 0}, {{}, 0}, {{"0"}, 0}, {{"-2"}, 0},
+      {{"4294967298"}, 0}, {{big}, 0}};
   // clang-format on
   for (const auto& [typed, starts] : cases) {
     Machine m;
     m.Tool(typed);
-    EXPECT_EQ(m.out, "<10>" + texts::banner + texts::count_prompt);
+    EXPECT_EQ(m.out, kPrompted);
     EXPECT_EQ(m.Calls("CreateProcessA"), Lines(starts, Start(kBrowser)))
         << (typed.empty() ? "" : typed[0]);
     EXPECT_EQ(m.Calls("Sleep"), Lines(starts, "500"));
@@ -54,11 +63,14 @@ TEST(MainRoutine, StartsTheBrowserAsOftenAsTheCountTypedOnOneFreshFolder) {
 
 TEST(MainRoutine, PathFileNamesTheBrowser) {
   const std::string full = Path("W:/work/fb.exe");
+  const std::string not_found =
+      "<10>" + texts::banner + "<12>" + texts::not_found_head + kBrowser + texts::not_found_tail;
   // What path.txt holds, and the browser started ("": none, the not-found message).
   // clang-format off
   const std::pair<std::string, std::string> cases[] = {
       {" \xA1\xA1" + Path("D:/b.exe  "), Path("D:/b.exe")}, {"fb.exe", full}, {"\"fb.exe\"", full},
-      {Path("D:/b.exe\r\n"), ""}, {"   ", ""}, {"", ""}, {"a\"b", ""}, {"\"", ""}, {"\"\"", ""}, {"?", ""}};
+      {Path("D:/b.exe\r\n"), ""}, {"   ", ""}, {"", ""}, {"a\"b", ""}, {"\"", ""}, {"\"\"", ""},
+      {"?", ""}};
   // clang-format on
   for (const auto& [contents, browser] : cases) {
     Machine m;
@@ -69,8 +81,7 @@ TEST(MainRoutine, PathFileNamesTheBrowser) {
     m.Tool({"1\r\n"});
     EXPECT_EQ(m.Calls("CreateProcessA"), browser.empty() ? Lines{} : Lines{Start(browser)});
     if (!browser.empty()) continue;
-    EXPECT_EQ(m.out, "<10>" + texts::banner + "<12>" + texts::not_found_head + kBrowser +
-                         texts::not_found_tail);
+    EXPECT_EQ(m.out, not_found);
     EXPECT_EQ(m.Calls("ReadConsoleA").size(), 1u);  // the wait for Enter
   }
 }
@@ -86,27 +97,26 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
   taken.Tool({"1\r\n"});
   EXPECT_EQ(taken.Calls("CreateProcessA"),
             Lines{Start(kBrowser, kParent + Path("/1705285230002"))});
-  const std::string &made = texts::not_made_head, &unsafe = texts::unsafe_head;
   // clang-format off
-  const struct { void (*set)(Machine&); std::string head, folder; size_t starts = 0; } cases[] = {
-      {[](Machine& m) { m.folders_allowed = 0; }, made, kFolder},
-      {[](Machine& m) { m.folders_allowed = 1; m.unsafe = {Wide(kParent)}; m.unsafe_after = 1; }, unsafe, kParent},
-      {[](Machine& m) { m.temp.clear(); }, made, Path("zelmorvika/1705285230000")},
-      {TakeASecondOfNames, made, kParent + Path("/1705285230999")},
-      {[](Machine& m) { m.unsafe = {Wide(kParent)}; }, unsafe, kParent},
-      {[](Machine& m) { m.unsafe = {Wide(kParent)}; m.unsafe_after = 1; }, unsafe, kParent},
-      {[](Machine& m) { m.unsafe = {Wide(kFolder)}; }, unsafe, kFolder},
-      {[](Machine& m) { m.unsafe = {Wide(kFolder)}; m.unsafe_after = 3; }, unsafe, kFolder, 1},  // after a start
+  const struct { void (*set)(Machine&); std::string message; size_t starts = 0; } cases[] = {
+      {[](Machine& m) { m.folders_allowed = 0; }, NotMade(kFolder)},
+      {[](Machine& m) { m.folders_allowed = 1, m.unsafe = {Wide(kParent)}, m.unsafe_after = 1; },
+       Unsafe(kParent)},
+      {[](Machine& m) { m.temp.clear(); }, NotMade(Path("zelmorvika/1705285230000"))},
+      {TakeASecondOfNames, NotMade(kParent + Path("/1705285230999"))},
+      {[](Machine& m) { m.unsafe = {Wide(kParent)}; }, Unsafe(kParent)},
+      {[](Machine& m) { m.unsafe = {Wide(kParent)}; m.unsafe_after = 1; }, Unsafe(kParent)},
+      {[](Machine& m) { m.unsafe = {Wide(kFolder)}; }, Unsafe(kFolder)},
+      // A folder that turns unsafe after the first start.
+      {[](Machine& m) { m.unsafe = {Wide(kFolder)}; m.unsafe_after = 3; }, Unsafe(kFolder), 1},
       // A temporary-files folder GBK cannot write names another folder.
-      {[](Machine& m) { m.temp[4] = u'\u0E01'; }, unsafe, Path("R:/T?m p/zelmorvika")}};
+      {[](Machine& m) { m.temp[4] = u'\u0E01'; }, Unsafe(Path("R:/T?m p/zelmorvika"))}};
   // clang-format on
   for (const auto& c : cases) {
     Machine m;
     c.set(m);
     m.Tool({"2\r\n"});
-    const std::string& tail = c.head == made ? texts::not_made_tail : texts::unsafe_tail;
-    EXPECT_EQ(m.out,
-              "<10>" + texts::banner + texts::count_prompt + "<12>" + c.head + c.folder + tail);
+    EXPECT_EQ(m.out, kPrompted + c.message);
     EXPECT_EQ(m.Calls("ReadConsoleA").size(), 2u);  // the count, then the wait for Enter
     EXPECT_EQ(m.Calls("CreateProcessA").size(), c.starts);
   }
@@ -115,8 +125,9 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
 TEST(SetConsoleColour, BrightTextOrOneOfFourBrightBackgrounds) {
   fake::FakeSystem system;
   // clang-format off
-  const struct { int32_t colour; Optional<bool> background; } cases[] = {{2, {}}, {4, Given(false)},
-      {65535, {}}, {1, Given(true)}, {2, Given(true)}, {3, Given(true)}, {4, Given(true)}};
+  const struct { int32_t colour; Optional<bool> background; } cases[] = {
+      {2, {}}, {4, Given(false)}, {65535, {}}, {1, Given(true)}, {2, Given(true)}, {3, Given(true)},
+      {4, Given(true)}};
   // clang-format on
   for (const auto& c : cases) EXPECT_TRUE(SetConsoleColour(c.colour, c.background));
   EXPECT_EQ(system.out, "<10><12><7><144><160><128><192>");
@@ -131,9 +142,11 @@ TEST(SetConsoleColour, BrightTextOrOneOfFourBrightBackgrounds) {
 TEST(BrowserCommandLine, QuotesTheFolderOnlyWhenItMust) {
   fake::FakeSystem system;
   // clang-format off
-  const std::pair<std::string, std::string> cases[] = {{"C:\\T\\1", "C:\\T\\1"}, {"/t/z/1", "/t/z/1"},
-      {"C:\\A B\\", "\"C:\\A B\\\\\""}, {"a\t\\\"b\\\\", "\"a\t\\\\\\\"b\\\\\\\\\""}, {"R&D", "\"R&D\""},
-      {"a|b", "\"a|b\""}, {"a<b", "\"a<b\""}, {"a>b", "\"a>b\""}, {"a^b", "\"a^b\""}, {"(a", "\"(a\""}, {"a)", "\"a)\""}};
+  const std::pair<std::string, std::string> cases[] = {{"C:\\T\\1", "C:\\T\\1"},
+      {"/t/z/1", "/t/z/1"}, {"C:\\A B\\", "\"C:\\A B\\\\\""},
+      {"a\t\\\"b\\\\", "\"a\t\\\\\\\"b\\\\\\\\\""}, {"R&D", "\"R&D\""}, {"a|b", "\"a|b\""},
+      {"a<b", "\"a<b\""}, {"a>b", "\"a>b\""}, {"a^b", "\"a^b\""}, {"(a", "\"(a\""},
+      {"a)", "\"a)\""}};
   // clang-format on
   for (const auto& [folder, argument] : cases)
     EXPECT_EQ(OwnedText(BrowserCommandLine("b", folder.c_str())).get(),

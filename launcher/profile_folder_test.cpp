@@ -40,7 +40,8 @@ TEST(ProfileFolder, TempAndSpecialFoldersAsThePlatformGivesThemWithOneSeparator)
 TEST(ProfileFolder, CreationWalksEveryFolderOutermostFirst) {
   // clang-format off
   const std::pair<std::string, Lines> cases[] = {{"R:/T/z/1", {"R:/T", "R:/T/z", "R:/T/z/1"}},
-      {"/tmp/x", {"/tmp", "/tmp/x"}}, {"R:/a/", {"R:/a", "R:/a/"}}, {"R:/", {"R:/"}}, {"R:", {}}, {"", {}}};
+      {"/tmp/x", {"/tmp", "/tmp/x"}}, {"R:/a/", {"R:/a", "R:/a/"}}, {"R:/", {"R:/"}}, {"R:", {}},
+      {"", {}}};
   // clang-format on
   for (const auto& [path, made] : cases) {
     fake::FakeSystem system;
@@ -56,9 +57,12 @@ TEST(ProfileFolder, TimestampsCountSecondsFromTheEpochThenMilliseconds) {
   fake::FakeSystem system;                    // its clock: 2024-01-15 10:20:30
   const DateTime epoch = 25569.333333333332;  // 1970-01-01 08:00:00
   // clang-format off
-  const struct { Optional<DateTime> time; Optional<bool> seconds_only, pad; const char* stamp; } cases[] = {
-      {{}, {}, {}, "1705285230000"}, {Given(epoch), {}, {}, "0000"}, {Given(epoch), {}, Given(true), "0000000000000"},
-      {Given(epoch + 1), Given(true), Given(true), "0000086400"}, {Given(epoch - 1), {}, {}, "-86400000"},
+  const struct { Optional<DateTime> time; Optional<bool> seconds_only, pad; const char* stamp; }
+      cases[] = {
+      {{}, {}, {}, "1705285230000"}, {Given(epoch), {}, {}, "0000"},
+      {Given(epoch - 1), {}, {}, "-86400000"}, {Given(epoch), {}, Given(true), "0000000000000"},
+      {Given(epoch + 2000), {}, Given(true), "0172800000000"},
+      {Given(epoch + 1), Given(true), Given(true), "0000086400"},
       {Given(epoch + 200000), Given(true), {}, "1728000000"}};  // 11 digits cut to 10
   // clang-format on
   for (const auto& c : cases)

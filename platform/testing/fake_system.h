@@ -181,6 +181,7 @@ inline Api MakeApi() {
     std::memcpy(buffer, full.c_str(), full.size() + 1);
     return full.size();
   };
+  // NOLINTNEXTLINE(readability-non-const-parameter): CreateProcessA's own signature
   api.CreateProcessA = [](const char*, char* line, void*, void*, BOOL, DWORD, void*, const char*,
                           STARTUPINFOA* startup, PROCESS_INFORMATION* info) {
     Log("CreateProcessA", line);

@@ -25,8 +25,10 @@ TEST(LazyBinding, FunctionsBindOnTheFirstCallByTheirUndecoratedName) {
 TEST(LazyBinding, FailuresShowDllErrorAndEndTheRun) {
   // clang-format off
   const struct { const char *module, *function; std::string text; } cases[] = {
-      {"nowhere.dll", "Fn", texts::dll_module_missing}, {"msvcrt.dll", "Gone@@4", texts::dll_function_missing},
-      {"msvcrt.dll", "strlen@8", ""}, {"msvcrt.dll", "#0", ""}, {"msvcrt.dll", "#65536", ""}, {"msvcrt.dll", "#-3", ""}};  // no ordinals
+      {"nowhere.dll", "Fn", texts::dll_module_missing},
+      {"msvcrt.dll", "Gone@@4", texts::dll_function_missing}, {"msvcrt.dll", "strlen@8", ""},
+      {"msvcrt.dll", "#0", ""}, {"msvcrt.dll", "#65536", ""},
+      {"msvcrt.dll", "#-3", ""}};  // no ordinals
   // clang-format on
   for (const auto& c : cases) {
     fake::FakeSystem system;

@@ -8,6 +8,7 @@
 
 namespace {
 
+constexpr char kLiteral[] = "a literal of the program";
 std::vector<std::string> g_events;
 
 void ExitAtDepth(int depth);
@@ -23,9 +24,8 @@ TEST(Memory, BlocksAreZeroedWhenAskedAndOnlyHeapBlocksAreReleased) {
   auto* zeroed = static_cast<char*>(AllocZeroed(4096));
   EXPECT_EQ(std::string(zeroed, 4096), std::string(4096, '\0'));
   // Small values, literals of the program and an address no process can read.
-  for (uintptr_t other :
-       {uintptr_t{1}, uintptr_t{0xFFFF}, reinterpret_cast<uintptr_t>(EmptyText),
-        reinterpret_cast<uintptr_t>("literal" + 3), uintptr_t{0xFFFF800000000000}})
+  for (uintptr_t other : {uintptr_t{1}, uintptr_t{0xFFFF}, reinterpret_cast<uintptr_t>(EmptyText),
+                          reinterpret_cast<uintptr_t>(kLiteral + 3), uintptr_t{0xFFFF800000000000}})
     FreeBlock(reinterpret_cast<const void*>(other));
   EXPECT_EQ(system.heap_frees, 0);
   FreeBlock(zeroed);

@@ -22,12 +22,14 @@ TEST(ToDateTime, TextsInEveryFormAndTextsThatAreNoDate) {
       "2024\xC4\xEA\x31\xD4\xC2\x31\x35\xC8\xD5\x31\x30\xCA\xB1\x32\x30\xB7\xD6\x33\x30\xC3\xEB";
   // clang-format off
   const std::pair<std::string, DateTime> cases[] = {{"1970-01-01 08:00:00", 25569.333333333332},
-      {"1899-12-29 06:00:00", -1.25}, {"0099-12-31", -657435}, {"2000-02-29", 36585}, {"2024/1/15 10:20:30", kMoment},
-      {"2024.01.15.10.20.30", kMoment}, {"2024-01-15 10/20/30", kMoment}, {"20240115102030", kMoment}, {cn, kMoment},
-      {cn.substr(0, 13), kJan15}, {"2024-01-15 10:", kJan15 + 36000 * kSecond}, {"202401151", kJan15 + 3600 * kSecond},
-      {"2023-02-29", no}, {"1900-02-29", no}, {"2024-04-31", no}, {"2024-13-01", no}, {"2024-01-00", no},
-      {"2024-01-15 24:00:00", no}, {"2024-01-15 10:60:00", no}, {"2024-01-15 10:20:60", no}, {"0000-01-01", no},
-      {"24-1-5", no}, {" 2024-01-15", no}, {"2024-01/15", no}, {"2024-011", no}, {cn.substr(0, 9), no},
+      {"1899-12-29 06:00:00", -1.25}, {"0099-12-31", -657435}, {"2000-02-29", 36585},
+      {"2024/1/15 10:20:30", kMoment}, {"2024.01.15.10.20.30", kMoment},
+      {"2024-01-15 10/20/30", kMoment}, {"20240115102030", kMoment}, {cn, kMoment},
+      {cn.substr(0, 13), kJan15}, {"2024-01-15 10:", kJan15 + 36000 * kSecond},
+      {"202401151", kJan15 + 3600 * kSecond}, {"2023-02-29", no}, {"1900-02-29", no},
+      {"2024-04-31", no}, {"2024-13-01", no}, {"2024-01-00", no}, {"2024-01-15 24:00:00", no},
+      {"2024-01-15 10:60:00", no}, {"2024-01-15 10:20:60", no}, {"0000-01-01", no}, {"24-1-5", no},
+      {" 2024-01-15", no}, {"2024-01/15", no}, {"2024-011", no}, {cn.substr(0, 9), no},
       {"2024-01-15 10:20:30:45", no}, {"202401151020301", no}};
   // clang-format on
   for (const auto& [text, value] : cases) EXPECT_EQ(Parse(text), value) << text;
@@ -52,8 +54,9 @@ TEST(TimeIntervalAndCurrentTime, UnitsOfTheDifferenceAndTheLocalClock) {
   fake::FakeSystem system;
   const DateTime a = Parse("2025-03-01 06:30:00"), b = Parse("2023-11-20 17:45:10");
   // clang-format off
-  const std::pair<int32_t, double> cases[] = {{kIntervalYears, 2}, {kIntervalQuarters, 6}, {kIntervalMonths, 16},
-      {kIntervalWeeks, 66}, {kIntervalDays, a - b}, {kIntervalHours, (a - b) * 24}, {kIntervalMinutes, (a - b) * 1440},
+  const std::pair<int32_t, double> cases[] = {{kIntervalYears, 2}, {kIntervalQuarters, 6},
+      {kIntervalMonths, 16}, {kIntervalWeeks, 66}, {kIntervalDays, a - b},
+      {kIntervalHours, (a - b) * 24}, {kIntervalMinutes, (a - b) * 1440},
       {kIntervalSeconds, (a - b) * 86400}, {0, 0}, {9, 0}};
   // clang-format on
   for (const auto& [unit, interval] : cases) {

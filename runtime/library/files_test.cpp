@@ -12,8 +12,9 @@ TEST(GetBytesData, TextsRunToANulAndAPositionGivenWalksOnToMinusOnePastTheEnd) {
   fake::FakeSystem system;
   static const int32_t kBlock[] = {1, 6, 0x04030201, 0x6300};  // 01 02 03 04 00 63 ("c")
   // clang-format off
-  const struct { int32_t type, before; std::string text; int32_t after; } reads[] = {{10, 1, "\x01\x02\x03\x04", 6},
-      {10, 6, "c", -1}, {10, -1, "", -1}, {10, 5, "", 6}, {10, 3, "\x03\x04", 6}, {2, 5, "", -1}, {3, 2, "", 6}};
+  const struct { int32_t type, before; std::string text; int32_t after; } reads[] = {
+      {10, 1, "\x01\x02\x03\x04", 6}, {10, 6, "c", -1}, {10, -1, "", -1}, {10, 5, "", 6},
+      {10, 3, "\x03\x04", 6}, {2, 5, "", -1}, {3, 2, "", 6}};
   // clang-format on
   for (const auto& r : reads) {
     int32_t at = r.before;
@@ -28,20 +29,21 @@ TEST(GetBytesData, TextsRunToANulAndAPositionGivenWalksOnToMinusOnePastTheEnd) {
 
 TEST(ReadFileBytes, WholeFilesAsStoredAndNothingForFilesThatCannotBeRead) {
   // clang-format off
-  const struct { std::string contents; bool opens, read_fails; std::optional<uint64_t> size; std::string bytes; } cases[] = {
-      {"\r\n", true, false, {}, "\r\n"}, {"", true, false, {}, ""}, {"rrrr", true, false, 10, "rrrr"},
-      {"r", false, false, {}, "-"}, {"r", true, true, {}, "-"}, {"r", true, false, (uint64_t{1} << 32) + 5, "-"},
-      {"r", true, false, 0x80000000u, "-"}, {"r", true, false, platform::INVALID_FILE_SIZE, "-"}};
+  const struct { std::string in; bool opens, fails; std::optional<uint64_t> size; std::string out; }
+      cases[] = {{"\r\n", true, false, {}, "\r\n"}, {"", true, false, {}, ""},
+      {"rrrr", true, false, 10, "rrrr"}, {"r", false, false, {}, "-"}, {"r", true, true, {}, "-"},
+      {"r", true, false, (uint64_t{1} << 32) + 5, "-"}, {"r", true, false, 0x80000000u, "-"},
+      {"r", true, false, platform::INVALID_FILE_SIZE, "-"}};
   // clang-format on
   for (const auto& c : cases) {
     fake::FakeSystem system;
-    system.files["f"] = c.contents;
+    system.files["f"] = c.in;
     if (!c.opens) system.unopenable = {"f"};
-    system.read_fails = c.read_fails;
+    system.read_fails = c.fails;
     system.file_size = c.size;
     OwnedBytes bytes(CallLibrary(ReadFileBytes, {TextSlot("f")}));
     const auto* data = reinterpret_cast<const char*>(BytesData(BytesOrEmpty(bytes.get())));
-    EXPECT_EQ(bytes.get() ? std::string(data, BytesLength(bytes.get())) : "-", c.bytes);  // -: none
+    EXPECT_EQ(bytes.get() ? std::string(data, BytesLength(bytes.get())) : "-", c.out);  // -: none
     EXPECT_EQ(system.Calls("CloseHandle"), c.opens ? Lines{"file"} : Lines{});
   }
 }
