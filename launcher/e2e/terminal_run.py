@@ -104,28 +104,6 @@ class Run:
         os.kill(self.pid, signal.SIGKILL)
         raise AssertionError("the program did not end: %r" % self.output)
 
-    def peak_kib(self):
-        """The program's peak resident set so far (VmHWM, KiB); 0 once it has ended."""
-        try:
-            with open("/proc/%d/status" % self.pid) as f:
-                for line in f:
-                    if line.startswith("VmHWM:"):
-                        return int(line.split()[1])
-        except OSError:
-            pass
-        return 0
-
-    def wait(self):
-        """Waits for the end in waitpid itself, so that its time is exact, without
-        reading: for a program with little left to write. Returns the exit code
-        and the time of the end (time.monotonic_ns)."""
-        _, status = os.waitpid(self.pid, 0)
-        ended = time.monotonic_ns()
-        if self.fd is not None:
-            os.close(self.fd)
-            self.fd = None
-        return os.waitstatus_to_exitcode(status), ended
-
 
 class Scratch:
     """A scratch working folder and TMPDIR, a copy of the program and a fake
