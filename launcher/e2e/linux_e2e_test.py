@@ -72,6 +72,7 @@ class Flow(Case):
         self.assertGreater(time.monotonic() - begun, 1.4)  # a pause after the last start too
         self.assertTrue(run.output.startswith(GREEN) and run.output.endswith(RESET))
         self.assertIn("o(*￣▽￣*)ブ".encode(), run.output)
+        self.assertNotIn(b"browser-", run.output)  # the browser writes elsewhere
         starts = self.starts()
         folder = os.path.join(self.tmp, "zelmorvika", self.folders()[0])
         self.assertEqual([args for _, args in starts], [["--user-data-dir=" + folder]] * 3)

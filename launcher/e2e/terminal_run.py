@@ -18,6 +18,7 @@ FAKE_BROWSER = """#!/bin/sh
 # name, then each argument on a line of its own.
 record=$(date +%s.%N; echo "$0"; for a in "$@"; do printf '%s\\n' "$a"; done; echo ---)
 printf '%s\\n' "$record" >> "$ZV_BROWSER_LOG"
+echo browser-output; echo browser-errors >&2  # must not reach the tool's terminal
 """
 
 

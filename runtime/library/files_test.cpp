@@ -27,6 +27,18 @@ TEST(GetBytesData, TextsRunToANulAndAPositionGivenWalksOnToMinusOnePastTheEnd) {
   }
 }
 
+TEST(PointerToBytes, CopiesLengthBytesAndNothingForNoAddressOrNoLength) {
+  fake::FakeSystem system;
+  const char kSource[] = "abc";
+  for (int32_t length : {0, -1}) {
+    EXPECT_EQ(CallLibrary(PointerToBytes, {PointerSlot(TAG_INT, kSource), IntSlot(length)}),
+              nullptr);
+  }
+  EXPECT_EQ(CallLibrary(PointerToBytes, {PointerSlot(TAG_INT, nullptr), IntSlot(3)}), nullptr);
+  OwnedBytes copy(CallLibrary(PointerToBytes, {PointerSlot(TAG_INT, kSource), IntSlot(3)}));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(BytesData(copy.get())), 3), "abc");
+}
+
 TEST(ReadFileBytes, WholeFilesAsStoredAndNothingForFilesThatCannotBeRead) {
   // clang-format off
   const struct { std::string in; bool opens, fails; std::optional<uint64_t> size; std::string out; }
