@@ -29,6 +29,7 @@ TEST(Console, FilesTakeTheBytesButNoColoursAndNoLineInput) {
   HANDLE file = Open("console_test.out", kWrite), in = os.GetStdHandle(STD_INPUT_HANDLE);
   DWORD done = 9;
   EXPECT_TRUE(os.WriteFile(file, "\xD6\xD0", 2, &done, nullptr) && done == 2);
+  EXPECT_TRUE(os.WriteFile(file, "x", 1, &done, nullptr) && done == 1);
   EXPECT_FALSE(os.SetConsoleTextAttribute(file, 10) || os.ReadConsoleA(file, &done, 4, &done, 0));
   EXPECT_TRUE(done == 0 && os.CloseHandle(file) && in != os.GetStdHandle(STD_OUTPUT_HANDLE));
 }
