@@ -57,6 +57,7 @@ TEST(ReadFileBytes, WholeFilesAsStoredAndNothingForFilesThatCannotBeRead) {
     const auto* data = reinterpret_cast<const char*>(BytesData(BytesOrEmpty(bytes.get())));
     EXPECT_EQ(bytes.get() ? std::string(data, BytesLength(bytes.get())) : "-", c.out);  // -: none
     EXPECT_EQ(system.Calls("CloseHandle"), c.opens ? Lines{"file"} : Lines{});
+    EXPECT_EQ(system.heap_frees, c.fails ? 1 : 0);  // the block of a failed read goes
   }
 }
 
