@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <string>
@@ -51,18 +50,6 @@ std::string Home() {
 std::string EnvOr(const char* variable, const std::string& fallback) {
   const char* value = std::getenv(variable);
   return value != nullptr && *value != 0 ? value : fallback;
-}
-
-// The whole of a small file, or empty when it cannot be read. Plain stdio:
-// file streams would bring the C++ locale machinery into the program.
-std::string FileText(const std::string& name) {
-  std::string text;
-  if (FILE* f = std::fopen(name.c_str(), "re")) {
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
-    std::fclose(f);
-  }
-  return text;
 }
 
 // A user directory of xdg-user-dirs (XDG_DESKTOP_DIR, ...), from the

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/posix/posix_backend.h"
+#include "platform/posix/system_text.h"
 
 namespace platform::posix {
 namespace {
@@ -93,19 +94,8 @@ BOOL AfxWinInit(HMODULE, HMODULE, char*, int) {
 
 char* GetCommandLineA() {
   static std::string line = [] {
-    std::string out;
-    // Plain reads: the start-up needs nothing else of stdio.
-    int fd = open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-      char chunk[4096];
-      for (;;) {
-        ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        for (ssize_t i = 0; i < n; ++i) out.push_back(chunk[i] == 0 ? ' ' : chunk[i]);
-      }
-      close(fd);
-    }
+    std::string out = FileText("/proc/self/cmdline");
+    std::replace(out.begin(), out.end(), '\0', ' ');
     while (!out.empty() && out.back() == ' ') out.pop_back();
     return out;
   }();

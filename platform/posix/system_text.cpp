@@ -1,6 +1,9 @@
 #include "platform/posix/system_text.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +26,21 @@ std::string GbkToSystem(const char* text) {
                                   static_cast<int>(out.size()), nullptr, nullptr);
   out.resize(static_cast<size_t>(bytes));
   return out;
+}
+
+std::string FileText(const std::string& name) {
+  std::string text;
+  int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char chunk[4096];
+  for (;;) {
+    ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(chunk, static_cast<size_t>(n));
+  }
+  close(fd);
+  return text;
 }
 
 std::string AbsoluteName(const std::string& name) {

@@ -14,6 +14,10 @@ std::string GbkToSystem(const char* text);
 // resolving "." or ".."); empty when the working folder cannot be had.
 std::string AbsoluteName(const std::string& name);
 
+// The whole of a small file, or empty when it cannot be read. Plain reads:
+// neither stdio nor file streams are needed before the prompt.
+std::string FileText(const std::string& name);
+
 // A name from the system (UTF-8) in GBK; false when GBK cannot carry it whole,
 // since a name with "?" in it would name some other file.
 bool SystemToGbk(const std::string& name, std::string* gbk);
