@@ -1,15 +1,10 @@
 #!/usr/bin/env python3
-"""Smoke test of a package for users: CPack makes it from this build into a
-scratch folder, it is unpacked as a user would, and the program runs from
-there, in a folder without path.txt, where it shows the not-found message.
-The .deb must pass lintian without errors or warnings.
-
-  package_test.py deb BUILD_DIR           .deb, unpacked with dpkg -x
-  package_test.py zip BUILD_DIR WINE_RUN  zip of the Windows program, run under Wine
-"""
+"""Smoke test of a package for users: CPack makes it from this build, it is
+unpacked as a user would, and the program, run from there in a folder without
+path.txt, shows the not-found message. lintian must pass the .deb cleanly.
+Usage: package_test.py deb BUILD_DIR | package_test.py zip BUILD_DIR WINE_RUN"""
 import glob
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -33,10 +28,8 @@ def shows_the_message(argv, work, browser):
 
 
 def main(mode, build, wine_run=None):
-    root = tempfile.mkdtemp(prefix="zv-package-")
-    try:
-        work = os.path.join(root, "work")
-        os.makedirs(work)
+    with tempfile.TemporaryDirectory(prefix="zv-package-", ignore_cleanup_errors=True) as root:
+        work = tempfile.mkdtemp(dir=root)
         run("cpack", "-G", mode.upper(), "-B", root, cwd=build)
         (package,) = glob.glob(os.path.join(root, "*." + mode))
         if mode == "deb":
@@ -55,8 +48,7 @@ def main(mode, build, wine_run=None):
             names = sorted(n for n in z.namelist() if not n.endswith("/"))
             assert names == [top + "/README.txt", top + "/zelmorvika.exe"], names
             z.extractall(root)
-        with open(os.path.join(root, top, "README.txt"), "rb") as f:
-            readme = f.read()
+            readme = z.read(top + "/README.txt")
         # UTF-8 with a byte-order mark and CR LF, so that every Notepad shows it.
         assert readme.startswith(b"\xef\xbb\xbf") and b"@" not in readme
         assert readme.count(b"\n") == readme.count(b"\r\n")
@@ -64,8 +56,6 @@ def main(mode, build, wine_run=None):
         assert all(w in text for w in ("path.txt", "ANSI", "使用方法", "How to use it")), text
         shows_the_message([wine_run, os.path.join(root, top, "zelmorvika.exe")], work,
                           "C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe")
-    finally:
-        shutil.rmtree(root, ignore_errors=True)
 
 
 if __name__ == "__main__":

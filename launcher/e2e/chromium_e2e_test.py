@@ -30,50 +30,43 @@ def wait_for(condition, timeout, what):
     raise AssertionError("timed out waiting for " + what)
 
 
+def arguments(pid):
+    try:
+        with open("/proc/%s/cmdline" % pid, "rb") as f:
+            return f.read().split(b"\0")
+    except OSError:  # ended meanwhile
+        return []
+
+
 def browser_processes(folder):
     """Main browser processes (not its helpers) using the folder as profile."""
-    found = []
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open("/proc/%s/cmdline" % pid, "rb") as f:
-                args = f.read().split(b"\0")
-        except OSError:
-            continue
-        if ("--user-data-dir=" + folder).encode() in args and not any(
-                a.startswith(b"--type=") for a in args):
-            found.append(int(pid))
-    return found
+    flag = ("--user-data-dir=" + folder).encode()
+    return [int(pid) for pid in filter(str.isdigit, os.listdir("/proc"))
+            if flag in (args := arguments(pid)) and not any(a.startswith(b"--type=") for a in args)]
 
 
 class ChromiumEndToEnd(Scratch, unittest.TestCase):
     def setUp(self):
         super().setUp()
         self.chromium_log = os.path.join(self.root, "chromium.log")
-        wrapper = os.path.join(self.root, "chromium-for-tests")
-        with open(wrapper, "w") as f:
-            f.write(WRAPPER % (CHROMIUM, self.chromium_log))
-        os.chmod(wrapper, 0o755)
+        wrapper = self.write_script(os.path.join(self.root, "chromium-for-tests"),
+                                    WRAPPER % (CHROMIUM, self.chromium_log))
         self.write_path_file(wrapper.encode())
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                                      "1280x1024x24", "-nolisten", "tcp"], pass_fds=[write_end],
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24",
+                                      "-nolisten", "tcp"], stdout=subprocess.PIPE,
                                      stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        # Xvfb names its display once it is ready; the whole line is read, or
-        # Xvfb dies writing the rest into a closed pipe.
-        with os.fdopen(read_end) as displayfd:
-            self.display = ":" + displayfd.readline().strip()
+        self.addCleanup(self.xvfb.stdout.close)
         self.addCleanup(self.xvfb.wait)
         self.addCleanup(self.xvfb.terminate)
+        # Xvfb names its display once it is ready; the pipe stays open for the rest.
+        self.display = ":" + self.xvfb.stdout.readline().decode().strip()
 
     def windows(self):
         return subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "chromium"],
                               capture_output=True, env={"DISPLAY": self.display}).stdout.split()
 
     def test_three_windows_open_in_one_browser_on_the_fresh_profile(self):
-        run = self.start(dict(self.env(), DISPLAY=self.display))
-        run.read_until("输入要开的浏览器数量后按回车：".encode())
-        run.type("3")
+        run = self.start("3", env=dict(self.env(), DISPLAY=self.display))
         self.assertEqual(run.finish(timeout=30), 0)
         folder = os.path.join(self.tmp, "zelmorvika", self.folders()[0])
         try:

@@ -9,8 +9,8 @@ import sys
 import time
 import unittest
 
-from linux_e2e_test import MESSAGE_END, NOBODY, Case, as_nobody, tree
-from terminal_run import Scratch
+from linux_e2e_test import NOBODY, Case, as_nobody, tree
+from terminal_run import MESSAGE_END, Scratch
 
 
 def attack(shared, targets, stop_at):
@@ -61,49 +61,37 @@ class RacingAttacker(Case):
                 attack(shared, [attacker, home], time.monotonic() + 60)
             finally:
                 os._exit(0)
+        trials = refused = 0
+        deadline = time.monotonic() + 45
         try:
-            trials, refused = self.trials(shared, time.monotonic() + 45)
+            while time.monotonic() < deadline and trials < 400:
+                for entry in ["zelmorvika", "u"]:  # the user's own from the last trial
+                    path = os.path.join(shared, entry)
+                    try:
+                        st = os.lstat(path)
+                    except FileNotFoundError:  # the attacker's, just gone
+                        continue
+                    if stat.S_ISDIR(st.st_mode) and st.st_uid == 0:  # nobody else moves it
+                        shutil.rmtree(path)
+                before = len(self.starts())
+                run = self.start("1", shared if trials % 2 else os.path.join(shared, "u", "tmp"))
+                if run.read_until(MESSAGE_END, or_end=True):  # refused: it waits for Enter
+                    refused += 1
+                    run.type("")
+                self.assertEqual(run.finish(), 0)
+                for _, args in self.starts()[before:]:
+                    folder = args[0][len("--user-data-dir="):]
+                    st = os.lstat(folder)
+                    self.assertTrue(folder.startswith(shared + "/"), folder)
+                    self.assertEqual(os.path.realpath(folder), folder)
+                    self.assertEqual((stat.S_ISDIR(st.st_mode), st.st_uid, st.st_mode & 0o777),
+                                     (True, 0, 0o700), folder)
+                trials += 1
         finally:
             os.kill(pid, signal.SIGKILL)
             os.waitpid(pid, 0)
         self.assertEqual((tree(attacker), tree(home)), ([], []))  # nothing made through links
         print("race: %d trials, %d refused" % (trials, refused), file=sys.stderr)
-
-    def trials(self, shared, deadline):
-        trials = refused = 0
-        while time.monotonic() < deadline and trials < 400:
-            for entry in ["zelmorvika", "u"]:  # the user's own from the last trial
-                path = os.path.join(shared, entry)
-                try:
-                    st = os.lstat(path)
-                except FileNotFoundError:  # the attacker's, just gone
-                    continue
-                if stat.S_ISDIR(st.st_mode) and st.st_uid == 0:  # nobody else moves it
-                    shutil.rmtree(path)
-            before = len(self.starts())
-            run = self.count("1", shared if trials % 2 else os.path.join(shared, "u", "tmp"))
-            if self.waits_for_enter(run):
-                refused += 1
-                run.type("")
-            self.assertEqual(run.finish(), 0)
-            for _, args in self.starts()[before:]:
-                folder = args[0][len("--user-data-dir="):]
-                st = os.lstat(folder)
-                self.assertTrue(folder.startswith(shared + "/"), folder)
-                self.assertEqual(os.path.realpath(folder), folder)
-                self.assertEqual((stat.S_ISDIR(st.st_mode), st.st_uid, st.st_mode & 0o777),
-                                 (True, 0, 0o700), folder)
-            trials += 1
-        return trials, refused
-
-    def waits_for_enter(self, run):
-        """True when the run refused and waits, False when it ended by itself."""
-        deadline = time.monotonic() + 10
-        while MESSAGE_END not in run.output:
-            self.assertLess(time.monotonic(), deadline, run.output)
-            if not run._read(0.1):
-                return False  # the terminal closed: the run ended
-        return True
 
 
 if __name__ == "__main__":

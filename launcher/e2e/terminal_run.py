@@ -5,13 +5,13 @@ import pty
 import select
 import shutil
 import signal
-import sys
 import tempfile
 import termios
 import time
 import tty
 
 PROMPT_END = "输入要开的浏览器数量后按回车：".encode("utf-8")
+MESSAGE_END = "运行该软件。".encode("utf-8")  # a message that waits for Enter
 
 FAKE_BROWSER = """#!/bin/sh
 # Records one start in one write, as starts may run at once: the time, its own
@@ -23,12 +23,11 @@ echo browser-output; echo browser-errors >&2  # must not reach the tool's termin
 
 
 class Run:
-    """One run of the program on a pseudo-terminal."""
+    """One run of the program on a pseudo-terminal. raw: keys pass through
+    untouched, for a program that does its own line editing (Wine's console).
+    before_exec: run in the child just before the program starts."""
 
     def __init__(self, argv, cwd, env, raw=False, before_exec=None):
-        """raw: the terminal passes keys through untouched, for a program that
-        does its own line editing (Wine's console). before_exec: run in the
-        child just before the program starts."""
         self.output = b""
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
@@ -46,22 +45,25 @@ class Run:
             finally:
                 os._exit(127)
 
-    def read_until(self, needle, timeout=10):
+    def read_until(self, needle, timeout=10, or_end=False):
+        """The output once `needle` is in it; with `or_end`, None if it ends first."""
         deadline = time.monotonic() + timeout
         while needle not in self.output:
             left = deadline - time.monotonic()
             if left <= 0:
                 raise AssertionError("timed out waiting for %r in %r" % (needle, self.output))
-            if not self._read(left):
+            if self._read(left) is False:
+                if or_end:
+                    return None
                 raise AssertionError("output ended before %r: %r" % (needle, self.output))
         return self.output
 
     def _read(self, timeout):
+        """True when output came, None when none came in time, False once it has ended."""
         if self.fd is None:
             return False
-        ready, _, _ = select.select([self.fd], [], [], timeout)
-        if not ready:
-            return True
+        if not select.select([self.fd], [], [], timeout)[0]:
+            return None
         try:
             chunk = os.read(self.fd, 4096)
         except OSError:
@@ -69,21 +71,13 @@ class Run:
         self.output += chunk
         return bool(chunk)
 
-    def type(self, text):
-        os.write(self.fd, text.encode("utf-8") + b"\r")
-
-    def send(self, data):
-        os.write(self.fd, data)
+    def type(self, keys):
+        """Text, then Enter; bytes go as they are."""
+        os.write(self.fd, keys if isinstance(keys, bytes) else keys.encode("utf-8") + b"\r")
 
     def hang_up(self):
-        """Closes the terminal, as when its window is closed."""
         os.close(self.fd)
         self.fd = None
-
-    def alive_after(self, seconds):
-        time.sleep(seconds)
-        pid, _ = os.waitpid(self.pid, os.WNOHANG)
-        return pid == 0
 
     def finish(self, timeout=15):
         deadline = time.monotonic() + timeout
@@ -92,44 +86,42 @@ class Run:
             if pid:
                 # Whatever is still on its way; helpers of the program (Wine's
                 # server) may hold the terminal open, so no end of file is awaited.
-                while self.fd is not None and select.select([self.fd], [], [], 0.2)[0] \
-                        and self._read(0):
+                while self._read(0.2):
                     pass
                 if self.fd is not None:
                     os.close(self.fd)
                 return os.waitstatus_to_exitcode(status)
-            if self.fd is None:
+            if self._read(0.1) is False:
                 time.sleep(0.1)
-            else:
-                self._read(0.1)
         os.kill(self.pid, signal.SIGKILL)
         raise AssertionError("the program did not end: %r" % self.output)
 
 
 class Scratch:
-    """A scratch working folder and TMPDIR, a copy of the program and a fake
-    browser that records its starts. A test case mixes it in (setUp, tearDown).
-    Everything lies in a folder that every user may enter, the program
-    included: runs as another user must not depend on where the checkout lies."""
+    """A scratch working folder and TMPDIR, a copy of the program and a fake browser,
+    named in path.txt, that records its starts; a test case mixes it in. All lies in a
+    folder every user may enter: runs as another user must not depend on the checkout."""
 
     PROGRAM = None  # the program under test, set by the test's main
 
     def setUp(self):
         self.root = tempfile.mkdtemp(prefix="zv-e2e-")
         os.chmod(self.root, 0o755)
-        self.work = os.path.join(self.root, "work")
-        self.tmp = os.path.join(self.root, "tmp")
+        self.work, self.tmp = os.path.join(self.root, "work"), os.path.join(self.root, "tmp")
         os.makedirs(self.work)
         os.makedirs(self.tmp)
-        self.program = os.path.join(self.root, "zelmorvika")
+        self.program = os.path.join(self.root, os.path.basename(Scratch.PROGRAM or "zelmorvika"))
         if Scratch.PROGRAM:
             shutil.copy(Scratch.PROGRAM, self.program)
         self.log = os.path.join(self.root, "browser.log")
-        self.browser = self.fake_browser(os.path.join(self.root, "fake-browser"))
+        open(self.log, "w").close()
+        self.browser = self.write_script(os.path.join(self.root, "fake-browser"))
+        self.write_path_file(self.browser.encode())
 
-    def fake_browser(self, path):
+    def write_script(self, path, text=FAKE_BROWSER):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "w") as f:
-            f.write(FAKE_BROWSER)
+            f.write(text)
         os.chmod(path, 0o755)
         return path
 
@@ -147,21 +139,29 @@ class Scratch:
 
     def starts(self, programs=False):
         """(time, arguments) of each start; (time, program) with `programs`."""
-        if not os.path.exists(self.log):
-            return []
-        with open(self.log) as f:
+        with open(self.log, encoding="utf-8") as f:
             records = [r.split("\n") for r in f.read().split("---\n")[:-1]]
-        if programs:
-            return [(float(r[0]), r[1]) for r in records]
-        return [(float(r[0]), r[2:-1]) for r in records]
+        return [(float(r[0]), r[1] if programs else r[2:-1]) for r in records]
 
-    def start(self, env=None, **options):
-        return Run([self.program], self.work, env or self.env(), **options)
-
-    def run_to_prompt(self, tmpdir=None, **options):
-        run = self.start(self.env(tmpdir), **options)
-        run.read_until(PROMPT_END)
+    def start(self, keys=None, tmpdir=None, env=None, argv=None, timeout=10, **options):
+        """A run of the program; with `keys`, typed at its prompt."""
+        run = Run(argv or [self.program], self.work, env or self.env(tmpdir), **options)
+        if keys is not None:
+            run.read_until(PROMPT_END, timeout)
+            run.type(keys)
         return run
+
+    def refused(self, run, reason, shown=b"", key=""):
+        """The run says why (and where: `shown`), starts nothing and waits for
+        Enter, or the `key` typed then."""
+        out = run.read_until(MESSAGE_END, timeout=60)
+        self.assertIn(reason, out)
+        self.assertIn(b"\r\n   " + shown, out)
+        time.sleep(0.3)
+        self.assertEqual(os.waitpid(run.pid, os.WNOHANG)[0], 0, "it must wait for Enter")
+        run.type(key)
+        self.assertEqual(run.finish(timeout=60), 0)
+        self.assertEqual(self.starts(), [])
 
     def folders(self, tmpdir=None):
         base = os.path.join(tmpdir or self.tmp, "zelmorvika")

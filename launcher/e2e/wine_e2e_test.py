@@ -6,97 +6,67 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
-from terminal_run import PROMPT_END, Run
+from terminal_run import Scratch
 
-EXE = FAKE = WINE_RUN = None  # set from the command line
-MESSAGE_END = "运行该软件。".encode()
+FAKE = WINE_RUN = None  # set from the command line
 NOT_MADE = "浏览器资料文件夹无法创建".encode()
 
 
-def windows_name(path):
-    """The name Wine gives a Unix path, through its Z: drive."""
+def windows_name(path):  # through Wine's Z: drive
     return "Z:" + path.replace("/", "\\")
 
 
-class WineEndToEnd(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.root = tempfile.mkdtemp(prefix="zv-wine-e2e-")
-        cls.log = os.path.join(cls.root, "browser.log")
-        cls.env = dict(os.environ, LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8", TERM="xterm",
-                       TZ="UTC", ZV_BROWSER_LOG=windows_name(cls.log))
-        cls.temp = subprocess.run([WINE_RUN, "cmd", "/c", "echo %TEMP%"], capture_output=True,
-                                  env=cls.env).stdout.decode(errors="replace").strip()
+class WineEndToEnd(Scratch, unittest.TestCase):
+    def env(self, tmpdir=None):
+        return dict(os.environ, LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8", TERM="xterm", TZ="UTC",
+                    ZV_BROWSER_LOG=windows_name(self.log))
 
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.root, ignore_errors=True)
-
-    def setUp(self):
-        self.work = tempfile.mkdtemp(dir=self.root)
-        if os.path.exists(self.log):
-            os.remove(self.log)
-
-    def run_tool(self, path_file, count="1", temp=None, exe=None):
+    def run_tool(self, path_file, count="1", temp=None):
         """The program at its prompt, the count typed; with its own TEMP when
         one is given (the prefix's settings stay as they are)."""
-        with open(os.path.join(self.work, "path.txt"), "wb") as f:
-            f.write(path_file.encode("latin-1"))
-        argv = [WINE_RUN, exe or EXE]
+        self.write_path_file(path_file.encode("latin-1"))
+        argv = [WINE_RUN, self.program]
         if temp is not None:
-            script = self.work + ".bat"
-            with open(script, "w") as f:
-                f.write('@set "TMP="\r\n@set "TEMP=%s"\r\n@"%s"\r\n' % (temp, windows_name(EXE)))
+            script = self.write_script(os.path.join(self.root, "run.bat"),
+                                       '@set "TMP="\r\n@set "TEMP=%s"\r\n@"%s"\r\n'
+                                       % (temp, windows_name(self.program)))
             argv = [WINE_RUN, "cmd", "/c", windows_name(script)]
-        run = Run(argv, self.work, self.env, raw=True)
-        run.read_until(PROMPT_END, timeout=120)
-        run.type(count)
-        return run
-
-    def starts(self):
-        """(time, command line) of each start."""
-        if not os.path.exists(self.log):
-            return []
-        with open(self.log, "rb") as f:
-            records = [r.split(b"\n") for r in f.read().split(b"---\n")[:-1]]
-        return [(float(r[0]), r[1].decode()) for r in records]
+        return self.start(count, argv=argv, raw=True, timeout=120)
 
     def only_start(self, run):
         self.assertEqual(run.finish(timeout=60), 0)
-        self.assertEqual(len(self.starts()), 1, run.output)
-        return self.starts()[0][1]
+        self.assertEqual(len(self.starts(programs=True)), 1, run.output)
+        return self.starts(programs=True)[0][1]
 
     def test_starts_get_the_exact_command_line_and_one_folder_under_wine_temp(self):
         browser = windows_name(FAKE)
         self.assertEqual(self.run_tool(" " + browser + " ", "2").finish(timeout=60), 0)
-        (first, line), (second, again) = self.starts()
+        (first, line), (second, again) = self.starts(programs=True)
         self.assertEqual(line, again)
         self.assertGreater(second - first, 0.4)
         folder = re.fullmatch(re.escape('"%s" --user-data-dir=' % browser) +
                               r"(.*\\zelmorvika\\\d{13})", line).group(1)
-        self.assertEqual(folder.lower()[:len(self.temp)], self.temp.lower())
+        temp = subprocess.run([WINE_RUN, "cmd", "/c", "echo %TEMP%"], capture_output=True,
+                              env=self.env()).stdout.decode(errors="replace").strip()
+        self.assertEqual(folder.lower()[:len(temp)], temp.lower())
         self.assertTrue(os.path.isdir(subprocess.run(
             [WINE_RUN, "winepath", "-u", folder], capture_output=True).stdout.decode().strip()))
 
     def test_relative_path_file_starts_the_browser_in_the_working_folder(self):
-        app = os.path.join(self.work, "app")  # a namesake beside the program must not run
-        os.makedirs(app)
-        for folder in [app, self.work]:
+        for folder in [self.root, self.work]:  # a namesake beside the program must not run
             shutil.copy(FAKE, os.path.join(folder, "fb.exe"))
-        shutil.copy(EXE, app)
-        line = self.only_start(self.run_tool("fb.exe", exe=os.path.join(app, os.path.basename(EXE))))
+        line = self.only_start(self.run_tool("fb.exe"))
         full = windows_name(os.path.join(self.work, "fb.exe"))
         self.assertTrue(line.lower().startswith('"%s" ' % full.lower()), line)
 
     def test_batch_file_wrapper_gets_a_folder_with_shell_characters_whole(self):
         temp = os.path.join(self.work, "R&D(1)")
         os.makedirs(temp)
-        with open(os.path.join(self.work, "wrapper.bat"), "w") as f:
-            f.write('@"%s" %%*\r\n' % windows_name(FAKE))
+        self.write_script(os.path.join(self.work, "wrapper.bat"),
+                          '@"%s" %%*\r\n' % windows_name(FAKE))
         line = self.only_start(self.run_tool("wrapper.bat", temp=windows_name(temp)))
         folder = re.escape(windows_name(temp))
         self.assertRegex(line, r' --user-data-dir="%s\\zelmorvika\\\d{13}"$' % folder)
@@ -112,21 +82,15 @@ class WineEndToEnd(unittest.TestCase):
         self.assertTrue(os.path.isdir(os.path.join(self.work, "zelmorvika", line[-13:])))
 
     def test_no_temp_folder_or_none_made_starts_nothing_and_says_so(self):
-        in_the_way = os.path.join(self.work, "a-file")
-        open(in_the_way, "w").close()
+        in_the_way = os.path.join(self.work, "path.txt")
         # Too long for GetTempPathW; a file where the folder would go.
         for temp, shown in [(windows_name(self.work) + "\\" + "t" * 300, "zelmorvika\\"),
                             (windows_name(in_the_way), windows_name(in_the_way))]:
-            run = self.run_tool(windows_name(FAKE), "2", temp)
-            out = run.read_until(MESSAGE_END, timeout=60)
-            self.assertIn(NOT_MADE, out)
-            self.assertIn(b"\r\n   " + shown.encode(), out)
-            run.type("")
-            self.assertEqual(run.finish(timeout=60), 0)
-        self.assertEqual((self.starts(), sorted(os.listdir(self.work))), ([], ["a-file", "path.txt"]))
+            self.refused(self.run_tool(windows_name(FAKE), "2", temp), NOT_MADE, shown.encode())
+        self.assertEqual(os.listdir(self.work), ["path.txt"])
 
 
 if __name__ == "__main__":
-    EXE, FAKE, WINE_RUN = (os.path.abspath(a) for a in sys.argv[1:4])
+    Scratch.PROGRAM, FAKE, WINE_RUN = (os.path.abspath(a) for a in sys.argv[1:4])
     del sys.argv[1:4]
     unittest.main(verbosity=2)
