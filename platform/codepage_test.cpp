@@ -33,6 +33,8 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
   const char16_t* outside = u"a\u00E9\u0E01b\U0001F600";
   EXPECT_EQ(os.WideCharToMultiByte(936, 0, outside, -1, bytes, 16, nullptr, &used), 8);
   EXPECT_TRUE(bytes == std::string("a\xA8\xA6?b??") && used);
+  const WCHAR empty_first[] = {0, u'x', 0};
+  EXPECT_TRUE(os.lstrlenW(empty_first) == 0 && os.lstrlenW(u"\u4E2Db") == 2);
 }
 
 static std::string HalfWidth(const std::string& source, int room = 64) {

@@ -25,8 +25,11 @@ TEST(Files, ExistingFilesOpenByTheirGbkNamesAndReadToTheEnd) {
   char got[16] = {};
   EXPECT_TRUE(size == 5 && high == 0 && os.ReadFile(file, got, 3, &read, nullptr) && read == 3);
   EXPECT_TRUE(os.ReadFile(file, got + 3, 9, &read, nullptr) && read == 2 && os.CloseHandle(file));
-  EXPECT_STREQ(got, "\xD6\xD0\r\nz");  // read to the end
-  EXPECT_FALSE(os.CloseHandle(file));  // closed already
+  EXPECT_STREQ(got, "\xD6\xD0\r\nz");   // read to the end
+  EXPECT_FALSE(os.CloseHandle(file));   // closed already
+  constexpr DWORD kWrite = 0x40000000;  // GENERIC_WRITE: a handle that cannot read
+  file = os.CreateFileA("files_test_\xD6\xD0", kWrite, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_TRUE(!os.ReadFile(file, got, 3, &read, nullptr) && read == 0 && os.CloseHandle(file));
 }
 
 TEST(Files, RelativePathsAreTakenAgainstTheWorkingFolder) {

@@ -63,7 +63,10 @@ TEST(Folders, PrivateFoldersAreReachedOnlyThroughFoldersAndLinksOfTheUserOrRoot)
   struct stat st {};
   EXPECT_TRUE(make("/mine") && !stat(mine.c_str(), &st) && (st.st_mode & 07777) == 0700);
   symlink(mine.c_str(), (root + "/own").c_str());
+  const int in = dup(0);  // without standard input, a folder may come to descriptor 0
+  close(0);
   EXPECT_TRUE(make("/own/a") && status("/own/a") == kFolderPrivate);
+  EXPECT_TRUE(dup2(in, 0) == 0 && !close(in));
   EXPECT_EQ(status("/own"), kFolderUnsafe);  // a link, not a folder
   // A folder others may write to is passed only when it is sticky.
   for (const auto& [mode, made_in] : {std::pair{0702, false}, {0720, false}, {01777, true}}) {

@@ -1,8 +1,6 @@
-// One in-memory operating system for the tests, in the way ninja's
-// VirtualFileSystem stands in for its disk. While a FakeSystem lives, Os()
+// One in-memory operating system for the tests. While a FakeSystem lives, Os()
 // answers from it; calls it does not fake go to the real backend. A test sets
 // its fields, runs the code, then reads what was shown and the calls made.
-// Header only: any test or fuzz program can use it without a library of its own.
 #pragma once
 
 #include <algorithm>
@@ -45,7 +43,6 @@ class FakeSystem {
   std::set<std::string> unopenable;
   std::optional<uint64_t> file_size;  // what GetFileSize reports instead
   bool read_fails = false;
-  std::string working_folder = Path("W:/work/");  // where relative names resolve
   // Folders. One in `unsafe` is unsafe once `unsafe_after` folders were made or
   // programs started.
   std::set<std::u16string> folders, unsafe;
@@ -135,8 +132,9 @@ inline Api MakeApi() {
   };
   api.ReadConsoleA = [](HANDLE, void* buffer, DWORD count, DWORD* read, void*) {
     Log("ReadConsoleA", "");
-    *read = g->lines.empty() ? 0 : std::min<DWORD>(count, g->lines.front().size());
+    *read = 0;
     if (g->lines.empty()) return kFalse;
+    *read = std::min<DWORD>(count, g->lines.front().size());
     std::memcpy(buffer, g->lines.front().data(), *read);
     g->lines.erase(g->lines.begin());
     return kTrue;
@@ -171,15 +169,6 @@ inline Api MakeApi() {
   };
   api.PathFileExistsA = [](const char* path) -> BOOL {
     return path != nullptr && (g->files.count(path) != 0 || g->unopenable.count(path) != 0);
-  };
-  api.PathIsRelativeA = [](const char* path) -> BOOL {
-    return path[0] != '/' && path[0] != '\\' && (path[0] == 0 || path[1] != ':');
-  };
-  api.GetFullPathNameA = [](const char* path, DWORD size, char* buffer, char**) -> DWORD {
-    std::string full = g->working_folder + path;
-    if (*path == 0 || size <= full.size()) return *path == 0 ? 0 : full.size() + 1;
-    std::memcpy(buffer, full.c_str(), full.size() + 1);
-    return full.size();
   };
   // NOLINTNEXTLINE(readability-non-const-parameter): CreateProcessA's own signature
   api.CreateProcessA = [](const char*, char* line, void*, void*, BOOL, DWORD, void*, const char*,

@@ -33,7 +33,11 @@ TEST(ToDateTime, TextsInEveryFormAndTextsThatAreNoDate) {
       {" 2024-01-15", no}, {"2024-01/15", no}, {"2024-011", no}, {cn.substr(0, 9), no},
       {"2024-01-15 10:20:30:45", no}, {"202401151020301", no}};
   // clang-format on
-  for (const auto& [text, value] : cases) EXPECT_EQ(Parse(text), value) << text;
+  for (const auto& [text, value] : cases) {
+    DateTime parsed;
+    EXPECT_EQ(ParseDateTimeText(text.c_str(), &parsed), value != no) << text;
+    EXPECT_EQ(Parse(text), value) << text;
+  }
   EXPECT_EQ(CallLibrary(ToDateTime, {Int64Slot(0x4004000000000000)}), 2.5);  // the bits of 2.5
   EXPECT_EQ(CallLibrary(ToDateTime, {IntSlot(3)}), no);
 }
