@@ -22,27 +22,18 @@ exec %s --no-sandbox --disable-gpu --disable-dev-shm-usage --no-first-run \\
 
 def wait_for(condition, timeout, what):
     deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
+    while not condition():
+        if time.monotonic() > deadline:
+            raise AssertionError("timed out waiting for " + what)
         time.sleep(0.5)
-    raise AssertionError("timed out waiting for " + what)
-
-
-def arguments(pid):
-    try:
-        with open("/proc/%s/cmdline" % pid, "rb") as f:
-            return f.read().split(b"\0")
-    except OSError:  # ended meanwhile
-        return []
 
 
 def browser_processes(folder):
     """Main browser processes (not its helpers) using the folder as profile."""
-    flag = ("--user-data-dir=" + folder).encode()
-    return [int(pid) for pid in filter(str.isdigit, os.listdir("/proc"))
-            if flag in (args := arguments(pid)) and not any(a.startswith(b"--type=") for a in args)]
+    listed = subprocess.run(["ps", "-e", "-ww", "-o", "pid=,args="], capture_output=True,
+                            text=True, check=True).stdout.splitlines()
+    return [int(line.split()[0]) for line in listed
+            if "--user-data-dir=" + folder in line.split() and " --type=" not in line]
 
 
 class ChromiumEndToEnd(Scratch, unittest.TestCase):
@@ -52,14 +43,12 @@ class ChromiumEndToEnd(Scratch, unittest.TestCase):
         wrapper = self.write_script(os.path.join(self.root, "chromium-for-tests"),
                                     WRAPPER % (CHROMIUM, self.chromium_log))
         self.write_path_file(wrapper.encode())
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24",
-                                      "-nolisten", "tcp"], stdout=subprocess.PIPE,
-                                     stderr=subprocess.DEVNULL)
-        self.addCleanup(self.xvfb.stdout.close)
-        self.addCleanup(self.xvfb.wait)
-        self.addCleanup(self.xvfb.terminate)
+        xvfb = self.enterContext(subprocess.Popen(
+            ["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL))
+        self.addCleanup(xvfb.terminate)  # before the context's end waits for it
         # Xvfb names its display once it is ready; the pipe stays open for the rest.
-        self.display = ":" + self.xvfb.stdout.readline().decode().strip()
+        self.display = ":" + xvfb.stdout.readline().decode().strip()
 
     def windows(self):
         return subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "chromium"],
@@ -70,8 +59,7 @@ class ChromiumEndToEnd(Scratch, unittest.TestCase):
         self.assertEqual(run.finish(timeout=30), 0)
         folder = os.path.join(self.tmp, "zelmorvika", self.folders()[0])
         try:
-            wait_for(lambda: browser_processes(folder), 60, "the browser")
-            wait_for(lambda: len(self.windows()) >= 3, 90, "three windows")
+            wait_for(lambda: len(self.windows()) >= 3, 150, "three windows")
             # The later starts hand their window to the first browser and end.
             wait_for(lambda: len(browser_processes(folder)) == 1, 60, "one browser process")
             time.sleep(2)  # no more than three windows come

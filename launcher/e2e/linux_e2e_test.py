@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 """End-to-end runs of the Linux program on a pseudo-terminal, in scratch folders."""
+import contextlib
+import multiprocessing
 import os
+import shutil
 import signal
 import stat
 import sys
 import time
 import unittest
 
-from terminal_run import Scratch
+from terminal_run import MESSAGE_END, Scratch
 
 GREEN, RED, RESET = b"\x1b[92;49m", b"\x1b[91;49m", b"\x1b[0m"
 NOBODY = 65534
@@ -155,14 +158,12 @@ class TempFolder(Case):
 
 class Terminal(Case):
     def test_colours_come_back_after_ctrl_c_and_sigterm_and_stay_off_when_asked(self):
-        run = self.start(b"\x03")
-        self.assertEqual(run.finish(), -signal.SIGINT)
-        self.assertTrue(run.output.endswith(RESET))
-        run = self.start("5")
+        interrupted, stopped = self.start(b"\x03"), self.start("5")
         time.sleep(0.3)
-        os.kill(run.pid, signal.SIGTERM)
-        self.assertEqual(run.finish(), -signal.SIGTERM)
-        self.assertTrue(run.output.endswith(RESET))
+        os.kill(stopped.pid, signal.SIGTERM)
+        for run, sig in [(interrupted, signal.SIGINT), (stopped, signal.SIGTERM)]:
+            self.assertEqual(run.finish(), -sig)
+            self.assertTrue(run.output.endswith(RESET))
         for name, value in [("NO_COLOR", "1"), ("TERM", "dumb")]:
             run = self.start("1", env=dict(self.env(), **{name: value}))
             self.assertEqual(run.finish(), 0)
@@ -181,6 +182,82 @@ class Terminal(Case):
         run.hang_up()  # the terminal's window closed during the pauses
         self.assertEqual(run.finish(), 0)
         self.assertEqual(len(self.starts()), 5)
+
+
+def attack(shared, targets, stop_at):
+    """As another user until `stop_at`, in bursts with quiet moments between them:
+    keeps a link, then its own open folder, where the program makes or checks its own,
+    flipping them every few milliseconds."""
+    as_nobody()
+    spare = os.path.join(shared, ".spare")
+    entries = [os.path.join(shared, "zelmorvika"), os.path.join(shared, "u")]
+
+    def attempt(*steps):
+        for step in steps:
+            with contextlib.suppress(OSError):
+                step()
+
+    while time.monotonic() < stop_at:
+        burst_end = time.monotonic() + 0.03
+        while time.monotonic() < burst_end:
+            for entry in entries:
+                for target in targets:
+                    attempt(lambda: os.symlink(target, entry))
+                    time.sleep(0.002)
+                    attempt(lambda: os.mkdir(spare, 0o777), lambda: os.chmod(spare, 0o777),
+                            lambda: os.rename(spare, entry))  # replaces the link
+                    time.sleep(0.002)
+                    attempt(lambda: os.rename(entry, spare), lambda: os.rmdir(spare))
+        for entry in entries:
+            attempt(lambda: os.unlink(entry), lambda: os.rmdir(entry))
+        time.sleep(0.04)
+
+
+class RacingAttacker(Case):
+    """Another user races the program in a shared sticky folder: a real attack."""
+
+    def test_browser_only_ever_gets_a_private_folder_reached_without_links(self):
+        if os.geteuid() != 0:
+            self.skipTest("needs a second user")
+        shared = os.path.join(self.root, "shared")
+        home = os.path.join(self.root, "home")  # one of the user's own folders
+        attacker = os.path.join(shared, "attacker")
+        for folder, mode in [(shared, 0o1777), (home, 0o700), (attacker, 0o777)]:
+            os.makedirs(folder)
+            os.chmod(folder, mode)
+        os.chown(attacker, NOBODY, NOBODY)
+        spoiler = multiprocessing.Process(target=attack, args=(
+            shared, [attacker, home], time.monotonic() + 60))
+        spoiler.start()
+        trials = refused = 0
+        deadline = time.monotonic() + 45
+        try:
+            while time.monotonic() < deadline and trials < 400:
+                for entry in ["zelmorvika", "u"]:  # the user's own from the last trial
+                    path = os.path.join(shared, entry)
+                    with contextlib.suppress(FileNotFoundError):  # the attacker's, just gone
+                        st = os.lstat(path)
+                        if stat.S_ISDIR(st.st_mode) and st.st_uid == 0:  # nobody else moves it
+                            shutil.rmtree(path)
+                before = len(self.starts())
+                run = self.start("1", shared if trials % 2 else os.path.join(shared, "u", "tmp"))
+                if run.read_until(MESSAGE_END, or_end=True):  # refused: it waits for Enter
+                    refused += 1
+                    run.type("")
+                self.assertEqual(run.finish(), 0)
+                for _, args in self.starts()[before:]:
+                    folder = args[0][len("--user-data-dir="):]
+                    st = os.lstat(folder)
+                    self.assertTrue(folder.startswith(shared + "/"), folder)
+                    self.assertEqual(os.path.realpath(folder), folder)
+                    self.assertEqual((stat.S_ISDIR(st.st_mode), st.st_uid, st.st_mode & 0o777),
+                                     (True, 0, 0o700), folder)
+                trials += 1
+        finally:
+            spoiler.kill()
+            spoiler.join()
+        self.assertEqual((tree(attacker), tree(home)), ([], []))  # nothing made through links
+        print("race: %d trials, %d refused" % (trials, refused), file=sys.stderr)
 
 
 if __name__ == "__main__":

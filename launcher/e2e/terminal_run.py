@@ -144,7 +144,6 @@ class Scratch:
         return [(float(r[0]), r[1] if programs else r[2:-1]) for r in records]
 
     def start(self, keys=None, tmpdir=None, env=None, argv=None, timeout=10, **options):
-        """A run of the program; with `keys`, typed at its prompt."""
         run = Run(argv or [self.program], self.work, env or self.env(tmpdir), **options)
         if keys is not None:
             run.read_until(PROMPT_END, timeout)
@@ -163,6 +162,6 @@ class Scratch:
         self.assertEqual(run.finish(timeout=60), 0)
         self.assertEqual(self.starts(), [])
 
-    def folders(self, tmpdir=None):
-        base = os.path.join(tmpdir or self.tmp, "zelmorvika")
+    def folders(self):
+        base = os.path.join(self.tmp, "zelmorvika")
         return sorted(os.listdir(base)) if os.path.isdir(base) else []
