@@ -6,7 +6,6 @@ import re
 import shutil
 import subprocess
 import sys
-import time
 import unittest
 
 from terminal_run import Scratch
@@ -71,15 +70,6 @@ class WineEndToEnd(Scratch, unittest.TestCase):
         folder = re.escape(windows_name(temp))
         self.assertRegex(line, r' --user-data-dir="%s\\zelmorvika\\\d{13}"$' % folder)
         self.assertEqual(sorted(os.listdir(self.work)), ["R&D(1)", "path.txt", "wrapper.bat"])
-
-    def test_taken_names_give_the_next_milliseconds(self):
-        now = int(time.time()) - 8 * 3600  # seconds from 1970-01-01 08:00, TZ=UTC
-        taken = ["%d%03d" % (now + s, ms) for s in range(-1, 8) for ms in (0, 1)]
-        for name in taken:
-            os.makedirs(os.path.join(self.work, "zelmorvika", name))
-        line = self.only_start(self.run_tool(windows_name(FAKE), temp=windows_name(self.work)))
-        self.assertNotIn(line[-13:], taken)
-        self.assertTrue(os.path.isdir(os.path.join(self.work, "zelmorvika", line[-13:])))
 
     def test_no_temp_folder_or_none_made_starts_nothing_and_says_so(self):
         in_the_way = os.path.join(self.work, "path.txt")
