@@ -19,24 +19,17 @@
 
 namespace fake {
 
-// `path` with each '/' turned into the platform's separator.
-inline std::string Path(std::string path) {
+inline std::string Path(std::string path) {  // with the platform's separator
   std::replace(path.begin(), path.end(), '/', platform::kPathSeparator[0]);
   return path;
 }
 
-// Single-byte characters as UTF-16.
 inline std::u16string Wide(const std::string& text) { return {text.begin(), text.end()}; }
 
-struct Box {
-  std::string text, caption;
-  platform::UINT style;
-};
-
-class FakeSystem {
+class FakeSystem {  // one at a time
  public:
   FakeSystem();
-  ~FakeSystem();  // one at a time
+  ~FakeSystem();
 
   // Files by name; one in `unopenable` exists but cannot be opened.
   std::map<std::string, std::string> files;
@@ -65,7 +58,7 @@ class FakeSystem {
   int heap_allows = -1;  // allocations served before the heap refuses (-1: all)
   int heap_frees = 0;
   // What was shown, and the calls made ("Name argument").
-  std::vector<Box> boxes;
+  std::vector<std::string> boxes;  // "caption style: text"
   std::string standard_error;
   std::vector<std::string> calls;
   std::vector<std::string> Calls(const std::string& name) const;  // their arguments
@@ -89,8 +82,7 @@ inline int g_changes = 0;  // folders made and programs started
 inline int g_writes = 0;   // WriteFile calls
 inline const std::string* g_reading = nullptr;
 
-// Handles are the names the calls are logged with.
-inline char kIn[] = "in", kOut[] = "out", kErr[] = "err", kFile[] = "file";
+inline char kIn[] = "in", kOut[] = "out", kErr[] = "err", kFile[] = "file";  // logged by name
 inline char kProcess[] = "process", kThread[] = "thread";
 
 inline void Log(const std::string& name, const std::string& argument) {
@@ -114,7 +106,7 @@ inline Api MakeApi() {
     return NativeApi().HeapFree(heap, flags, block);
   };
   api.MessageBoxA = [](HWND, const char* text, const char* caption, UINT style) {
-    g->boxes.push_back({text, caption, style});
+    g->boxes.push_back(std::string(caption) + " " + std::to_string(style) + ": " + text);
     return IDOK;
   };
   api.GetLocalTime = [](SYSTEMTIME* time) { *time = g->now; };

@@ -15,10 +15,8 @@ TEST(LazyBinding, FunctionsBindOnTheFirstCallByTheirUndecoratedName) {
   EXPECT_EQ(crt::strlen("\xD6\xD0"), 2u);
   void* bound = crt::strlen.slot;
   EXPECT_NE(bound, stub);
-  EXPECT_EQ(crt::strlen("abcd"), 4u);
-  EXPECT_EQ(crt::strlen.slot, bound);
-  EXPECT_EQ(BindLibraryFunction("msvcrt.dll", "strlen@@4", &g_slot), bound);
-  EXPECT_EQ(g_slot, bound);
+  EXPECT_TRUE(crt::strlen("abcd") == 4u && crt::strlen.slot == bound);  // bound once
+  EXPECT_TRUE(BindLibraryFunction("msvcrt.dll", "strlen@@4", &g_slot) == bound && g_slot == bound);
   EXPECT_EQ(g_loaded_modules.count, 0);  // the C library is present: nothing to release
 }
 
@@ -35,9 +33,7 @@ TEST(LazyBinding, FailuresShowDllErrorAndEndTheRun) {
     EXPECT_FALSE(system.Run([&] { BindLibraryFunction(c.module, c.function, &g_slot); }));
     EXPECT_EQ(system.exit_code, 0);
     ASSERT_EQ(system.boxes.size(), 1u);
-    EXPECT_EQ(system.boxes[0].caption + " " + std::to_string(system.boxes[0].style),
-              "DLL ERROR 16");
-    EXPECT_TRUE(c.text.empty() || system.boxes[0].text == c.text) << system.boxes[0].text;
+    EXPECT_TRUE(system.boxes[0].starts_with("DLL ERROR 16: " + c.text)) << system.boxes[0];
   }
 }
 

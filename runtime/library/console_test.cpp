@@ -63,10 +63,6 @@ TEST(ConsoleRead, ALineEndsAtItsLineEndAndKeysWithoutEchoAtEnter) {
     EXPECT_EQ(TextOrEmpty(text.get()), c.text);
     EXPECT_TRUE(text.get() == nullptr || text.get()[0] != 0) << "the empty text is null";
   }
-  fake::FakeSystem system;
-  system.lines = {"1\r\n"};
-  system.console = false;
-  EXPECT_EQ(CallLibrary(ConsoleRead, {BoolSlot(true)}), nullptr);
 }
 
 }  // namespace

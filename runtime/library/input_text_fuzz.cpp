@@ -1,8 +1,7 @@
-// The texts that come from outside, against models: path.txt (ToText of its
-// Bytes, then TrimBlanks) and the count line (ToHalfWidth and ToInteger, with
-// ReplaceAll beneath them). The text is the input up to its first NUL; the
-// next two NUL-separated pieces, if there are, what ReplaceAll looks for and
-// what it puts in its place.
+// The texts that come from outside, against models: path.txt (ToText of its Bytes,
+// then TrimBlanks) and the count line (ToHalfWidth and ToInteger, with ReplaceAll
+// beneath them). The input: the text, then what ReplaceAll looks for and puts in
+// its place, NUL-separated.
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
