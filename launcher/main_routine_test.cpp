@@ -107,7 +107,6 @@ TEST(SetConsoleColour, BrightTextOrOneOfFourBrightBackgrounds) {
 }
 
 TEST(BrowserCommandLine, QuotesTheFolderOnlyWhenItMust) {
-  fake::FakeSystem system;
   // clang-format off
   const std::pair<std::string, std::string> cases[] = {{"C:\\T\\1", "C:\\T\\1"},
       {"/t/z/1", "/t/z/1"}, {"C:\\A B\\", "\"C:\\A B\\\\\""},

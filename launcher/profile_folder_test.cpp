@@ -10,12 +10,8 @@
 namespace {
 
 using fake::Path;
+using fake::Take;
 using Lines = std::vector<std::string>;
-
-std::string Take(Text text) {
-  OwnedText owned(text);
-  return TextOrEmpty(text);
-}
 
 TEST(ProfileFolder, TempAndSpecialFoldersAsThePlatformGivesThemWithOneSeparator) {
   fake::FakeSystem system;
@@ -70,7 +66,6 @@ TEST(ProfileFolder, TimestampsCountSecondsFromTheEpochThenMilliseconds) {
 }
 
 TEST(ProfileFolder, ConcatBytesJoinsInOrder) {
-  fake::FakeSystem system;
   OwnedBytes a(TextToWide("a"));  // 61 00 00 00
   OwnedBytes joined(ConcatBytes({a.get(), nullptr, &EmptyBytes, a.get()}));
   ASSERT_EQ(BytesLength(joined.get()), 8);

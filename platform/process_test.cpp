@@ -62,4 +62,5 @@ TEST(StartProgram, ProgramsNotWaitedForRunOnAndStartInTheFolderGiven) {
   EXPECT_EQ(Recorded("process_test_dir/process_test.bin").size(), 1u);
   EXPECT_FALSE(Start(kRecorder + "process_test.bin", true, "process_test_missing"));
   EXPECT_FALSE(Start("zv_no_such_program_here --flag") || Start("\"./zv no/such\"") || Start(""));
+  EXPECT_EQ(os.WaitForSingleObject(nullptr, 0), 0xFFFFFFFFu);  // no program to wait for
 }

@@ -16,6 +16,7 @@
 
 #include "platform/platform.h"
 #include "runtime/core/memory.h"
+#include "runtime/core/text.h"
 
 namespace fake {
 
@@ -25,6 +26,12 @@ inline std::string Path(std::string path) {  // with the platform's separator
 }
 
 inline std::u16string Wide(const std::string& text) { return {text.begin(), text.end()}; }
+
+// A text returned to the caller, released; the empty text is null, never a lone NUL.
+inline std::string Take(Text text) {
+  OwnedText owned(text);
+  return text != nullptr && *text == 0 ? "(a lone NUL, not null)" : TextOrEmpty(text);
+}
 
 class FakeSystem {  // one at a time
  public:

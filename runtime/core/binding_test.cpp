@@ -10,7 +10,6 @@ namespace {
 BindingSlot g_slot;
 
 TEST(LazyBinding, FunctionsBindOnTheFirstCallByTheirUndecoratedName) {
-  fake::FakeSystem system;
   void* stub = crt::strlen.slot;
   EXPECT_EQ(crt::strlen("\xD6\xD0"), 2u);
   void* bound = crt::strlen.slot;

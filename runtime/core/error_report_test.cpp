@@ -13,7 +13,6 @@ std::string Report(int32_t code, int32_t routine, int32_t position) {
 }
 
 TEST(RuntimeErrorReport, DescribesCodesOneToElevenAndNamesThePlace) {
-  fake::FakeSystem system;
   const std::string* descriptions[] = {&texts::error_1,  &texts::error_2, &texts::error_3,
                                        &texts::error_4,  &texts::error_5, &texts::error_6,
                                        &texts::error_7,  &texts::error_8, &texts::error_9,

@@ -36,8 +36,7 @@ TEST(Memory, BlocksAreZeroedWhenAskedAndOnlyHeapBlocksAreReleased) {
 
 TEST(RuntimeMain, EndsWithTheCodeGivenFromAnyDepthAfterTheShutdownSequence) {
   fake::FakeSystem system;
-  EXPECT_TRUE(system.Run([] {}));
-  EXPECT_EQ(system.exit_code, 0);
+  EXPECT_TRUE(system.Run([] {}) && system.exit_code == 0);
   EXPECT_FALSE(system.Run([] {
     SetShutdownCallback([] { g_events.push_back("replaced"); });
     SetShutdownCallback([] { g_events.push_back("program"); });
@@ -48,8 +47,7 @@ TEST(RuntimeMain, EndsWithTheCodeGivenFromAnyDepthAfterTheShutdownSequence) {
   EXPECT_EQ(system.exit_code, 7);
   EXPECT_EQ(g_events, (std::vector<std::string>{"program", "final"}));
   system.framework_fails = true;
-  EXPECT_FALSE(system.Run([] {}));
-  EXPECT_EQ(system.exit_code, 1);
+  EXPECT_TRUE(!system.Run([] {}) && system.exit_code == 1);
   EXPECT_EQ(system.standard_error, "Fatal Error: MFC initialization failed\n");
 }
 

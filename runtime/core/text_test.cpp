@@ -4,12 +4,9 @@
 
 #include <tuple>
 
-#include "platform/testing/fake_system.h"
-
 namespace {
 
 TEST(Text, ReadDecimalWrapsAt32BitsAndTellsWhetherTheNumberFits) {
-  fake::FakeSystem system;
   // Past 32 bits the number wraps, as the count typed always did.
   const std::tuple<const char*, int32_t, bool> cases[] = {
       {"4294967298", 2, false}, {"99999999999999999999", 1661992959, false}, {"", 0, true}};

@@ -9,15 +9,9 @@
 
 namespace {
 
-// A result text, "" for the empty text (which must be null).
-std::string Take(Text text) {
-  OwnedText owned(text);
-  EXPECT_TRUE(text == nullptr || text[0] != 0) << "the empty text is null";
-  return TextOrEmpty(text);
-}
+using fake::Take;
 
 TEST(ToText, NumbersTruthValuesTextsBytesAndArrays) {
-  fake::FakeSystem system;
   const int32_t ints[] = {2, 1, 2, 0x44434241, 0x48474645, 0x4C4B4A49, 0x504F4E4D};  // 1 by 2
   const int32_t bytes[] = {1, 4, 0x43004241};                                        // 41 42 00 43
   // clang-format off
@@ -36,7 +30,6 @@ TEST(ToText, NumbersTruthValuesTextsBytesAndArrays) {
 }
 
 TEST(ToHalfWidthAndToInteger, WhatTheirTextsBecome) {
-  fake::FakeSystem system;
   // clang-format off
   const std::pair<const char*, std::string> half[] = {
       {"C\xA3\xBA\xA3\xDC\x61\xA3\xAF\x62", "C:\\a/b"}, {"\xA5\xA2", "?"}, {"", ""},

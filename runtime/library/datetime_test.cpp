@@ -15,7 +15,6 @@ DateTime Parse(const std::string& text) {
 }
 
 TEST(ToDateTime, TextsInEveryFormAndTextsThatAreNoDate) {
-  fake::FakeSystem system;
   const DateTime no = kInvalidDateTime;
   // 2024年1月15日10时20分30秒; cut after 日 and after 月 (no day).
   const std::string cn =
@@ -43,7 +42,6 @@ TEST(ToDateTime, TextsInEveryFormAndTextsThatAreNoDate) {
 }
 
 TEST(CalendarDate, AgreesWithDateTimeFromPartsAcrossTheCalendar) {
-  fake::FakeSystem system;
   // Forward from 1900 and backward from 1899 meet without a gap, through
   // every leap rule (the years 0, 100, 400, 1900, 2000 included).
   for (double day = -800000; day <= 3000000; day += 7) {

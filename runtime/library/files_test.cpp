@@ -9,7 +9,6 @@ namespace {
 using Lines = std::vector<std::string>;
 
 TEST(GetBytesData, TextsRunToANulAndAPositionGivenWalksOnToMinusOnePastTheEnd) {
-  fake::FakeSystem system;
   static const int32_t kBlock[] = {1, 6, 0x04030201, 0x6300};  // 01 02 03 04 00 63 ("c")
   // clang-format off
   const struct { int32_t type, before; std::string text; int32_t after; } reads[] = {
@@ -28,7 +27,6 @@ TEST(GetBytesData, TextsRunToANulAndAPositionGivenWalksOnToMinusOnePastTheEnd) {
 }
 
 TEST(PointerToBytes, CopiesLengthBytesAndNothingForNoAddressOrNoLength) {
-  fake::FakeSystem system;
   const char kSource[] = "abc";
   for (int32_t length : {0, -1}) {
     EXPECT_EQ(CallLibrary(PointerToBytes, {PointerSlot(TAG_INT, kSource), IntSlot(length)}),
