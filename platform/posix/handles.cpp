@@ -1,7 +1,5 @@
 #include "platform/posix/handles.h"
 
-#include "platform/posix/posix_backend.h"
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +8,8 @@
 #include <deque>
 #include <utility>
 #include <vector>
+
+#include "platform/posix/posix_backend.h"
 
 namespace platform::posix {
 namespace {
