@@ -6,6 +6,7 @@
 #include "launcher/profile_folder.h"
 #include "launcher/routine_ids.h"
 #include "platform/platform.h"
+#include "resources/resource_ids.h"
 #include "runtime/core/error_report.h"
 #include "runtime/core/memory.h"
 #include "runtime/library/console.h"
@@ -22,12 +23,16 @@ const char kBanner[] =
     "\r\n   \r\n" ZV_RULE ZV_EMPTY
     "   *         \xBB\xB6\xD3\xAD\xCA\xB9\xD3\xC3Kovo\xB9\xC8\xB8\xE8\xE4\xAF\xC0\xC0\xC6\xF7\xB6"
     "\xE0\xBF\xAA\xB9\xA4\xBE\xDF                     *\r\n" ZV_EMPTY
-    "   *              version 1.0.0                                 *\r\n" ZV_EMPTY
+    "   *              version " ZV_VERSION "                                 *\r\n" ZV_EMPTY
     "   *              o(*\xA3\xFE\xA8\x8C\xA3\xFE*)\xA5\xD6                                 "
     "*\r\n" ZV_EMPTY ZV_RULE;
 
 #undef ZV_RULE
 #undef ZV_EMPTY
+
+// Nine box lines of 65 bytes and their line ends, after the blank first line:
+// a version of another length needs the padding after it changed.
+static_assert(sizeof kBanner - 1 == 610, "the banner's box lines must keep their width");
 
 // 说吧，要开几个浏览器？ / 输入要开的浏览器数量后按回车：
 const char kCountPrompt[] =
@@ -77,7 +82,7 @@ const char kFolderNotMadeTail[] =
 constexpr char kFolderName[] = "zelmorvika";
 constexpr char kOpeningQuote[] = "\"";
 constexpr char kOptionText[] = "\" --user-data-dir=";
-constexpr int32_t kIconResource = 129;
+constexpr int32_t kIconResource = ZV_ICON_RESOURCE;
 constexpr int32_t kGreen = 2;
 constexpr int32_t kRed = 4;
 constexpr int32_t kPauseMilliseconds = 500;
