@@ -204,7 +204,7 @@ BOOL ReadConsoleA(HANDLE input, void* buffer, DWORD count, DWORD* read, void*) {
 // terminal's erase key 8, as on Windows; a character typed in the terminal's
 // character set comes as its GBK bytes, one per call. Other keys give the
 // bytes the terminal sends for them. -1 when there is no terminal.
-int GetKeyNoEcho() {
+int _getch() {
   static std::string queued;
   if (!queued.empty()) {
     auto byte = static_cast<unsigned char>(queued[0]);

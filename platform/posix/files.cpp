@@ -13,18 +13,12 @@
 #include "platform/posix/system_text.h"
 
 namespace platform::posix {
-namespace {
-
-constexpr DWORD kGenericWrite = 0x40000000;
-
-}  // namespace
-
 // Opens existing files only, which is all the program asks for. Sharing modes
 // have no counterpart: Linux does not lock files against other openers.
 HANDLE CreateFileA(const char* name, DWORD access, DWORD, void*, DWORD disposition, DWORD, HANDLE) {
   if (name == nullptr || disposition != OPEN_EXISTING) return kInvalidHandle;
   bool reads = (access & GENERIC_READ) != 0;
-  bool writes = (access & kGenericWrite) != 0;
+  bool writes = (access & GENERIC_WRITE) != 0;
   int mode = reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
   // O_NONBLOCK keeps a named pipe without a writer from blocking the open.
   int fd = open(GbkToSystem(name).c_str(), mode | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);

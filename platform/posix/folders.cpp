@@ -76,22 +76,22 @@ std::string SpecialFolder(int csidl) {
   const std::string data = EnvOr("XDG_DATA_HOME", Home() + "/.local/share");
   std::string config = EnvOr("XDG_CONFIG_HOME", Home() + "/.config");
   switch (csidl) {
-    case 5:  // documents
+    case CSIDL_PERSONAL:
       return UserDirectory("XDG_DOCUMENTS_DIR", "Documents");
-    case 16:  // desktop
+    case CSIDL_DESKTOPDIRECTORY:
       return UserDirectory("XDG_DESKTOP_DIR", "Desktop");
-    case 20:  // fonts
+    case CSIDL_FONTS:
       return data + "/fonts";
-    case 2:   // programs menu
-    case 11:  // start menu
+    case CSIDL_PROGRAMS:
+    case CSIDL_STARTMENU:
       return data + "/applications";
-    case 7:  // startup
+    case CSIDL_STARTUP:
       return config + "/autostart";
-    case 26:  // application data
+    case CSIDL_APPDATA:
       return config;
-    case 32:  // internet cache
+    case CSIDL_INTERNET_CACHE:
       return EnvOr("XDG_CACHE_HOME", Home() + "/.cache");
-    case 35:  // common application data
+    case CSIDL_COMMON_APPDATA:
       return "/etc/xdg";
     default:  // favourites, Windows and system folders: none on Linux
       return {};

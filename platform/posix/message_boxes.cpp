@@ -1,5 +1,5 @@
-// Linux backend: message boxes become lines on standard error, and the
-// wsprintfA subset the program uses.
+// Linux backend: message boxes, which become lines on standard error, and the
+// formatting of their texts (the wsprintfA subset the program uses).
 #include <unistd.h>
 
 #include <cstdarg>

@@ -1,4 +1,4 @@
-// Linux backend: starting programs and waiting for them.
+// Linux backend: this process's start and end, and the programs it starts.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -22,10 +22,6 @@ extern char** environ;
 
 namespace platform::posix {
 namespace {
-
-constexpr DWORD kWaitObject0 = 0;
-constexpr DWORD kWaitTimeout = 0x102;
-constexpr DWORD kWaitFailed = 0xFFFFFFFF;
 
 // "name=value" strings of a Windows environment block (ends with an empty string).
 std::vector<std::string> EnvironmentBlock(const char* block) {
@@ -90,6 +86,45 @@ struct SpawnSetup {
 
 }  // namespace
 
+// No application framework on Linux; its place is taken by what a terminal
+// program needs: a terminal that hangs up must not kill the run halfway
+// through its browser starts. The run goes on without its console (reads and
+// writes then fail) and ends as usual. A handler, unlike ignoring the signal,
+// does not pass on to the programs we start.
+BOOL AfxWinInit(HMODULE, HMODULE, char*, int) {
+  struct sigaction hang_up {};
+  hang_up.sa_handler = [](int) {};
+  sigemptyset(&hang_up.sa_mask);
+  hang_up.sa_flags = SA_RESTART;
+  sigaction(SIGHUP, &hang_up, nullptr);
+  return kTrue;
+}
+
+char* GetCommandLineA() {
+  static std::string line = [] {
+    std::string out = FileText("/proc/self/cmdline");
+    std::replace(out.begin(), out.end(), '\0', ' ');
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+  }();
+  return line.data();
+}
+
+void ExitProcess(UINT code) {
+  RestoreTerminalColours();
+  _exit(static_cast<int>(code));
+}
+
+void WriteStandardError(const char* bytes, size_t length) {
+  while (length > 0) {
+    ssize_t n = write(STDERR_FILENO, bytes, length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    bytes += n;
+    length -= static_cast<size_t>(n);
+  }
+}
+
 // A program started here has no start-up record to inherit: all fields are 0.
 void GetStartupInfoA(STARTUPINFOA* info) {
   std::memset(info, 0, sizeof *info);
@@ -152,20 +187,20 @@ BOOL CreateProcessA(const char* application, char* command_line, void*, void*, B
 // Process handles only; the object signals when the program has ended.
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   HandleEntry* entry = FindHandle(handle);
-  if (entry == nullptr || entry->kind != HandleKind::kProcess) return kWaitFailed;
-  if (entry->reaped) return kWaitObject0;
+  if (entry == nullptr || entry->kind != HandleKind::kProcess) return WAIT_FAILED;
+  if (entry->reaped) return WAIT_OBJECT_0;
   if (milliseconds == INFINITE) {
     Collect(*entry, 0);
-    return kWaitObject0;
+    return WAIT_OBJECT_0;
   }
   timespec start{};
   clock_gettime(CLOCK_MONOTONIC, &start);
   for (;;) {
-    if (Collect(*entry, WNOHANG)) return kWaitObject0;
+    if (Collect(*entry, WNOHANG)) return WAIT_OBJECT_0;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     int64_t elapsed = (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
-    if (elapsed >= milliseconds) return kWaitTimeout;
+    if (elapsed >= milliseconds) return WAIT_TIMEOUT;
     Sleep(static_cast<DWORD>(std::min<int64_t>(5, milliseconds - elapsed)));
   }
 }

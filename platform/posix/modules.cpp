@@ -1,21 +1,16 @@
-// Linux backend: framework start-up, the process heap and the dynamic loader.
+// Linux backend: the heap, readable memory, the program's image and the
+// dynamic loader.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
-#include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <strings.h>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <string>
 
 #include "platform/posix/posix_backend.h"
-#include "platform/posix/system_text.h"
 
 namespace platform::posix {
 namespace {
@@ -77,46 +72,6 @@ bool Readable(const void* address, size_t bytes) {
 }
 
 }  // namespace
-
-// No application framework on Linux; its place is taken by what a terminal
-// program needs: a terminal that hangs up must not kill the run halfway
-// through its browser starts. The run goes on without its console (reads and
-// writes then fail) and ends as usual. A handler, unlike ignoring the signal,
-// does not pass on to the programs we start.
-BOOL AfxWinInit(HMODULE, HMODULE, char*, int) {
-  struct sigaction hang_up {};
-  hang_up.sa_handler = [](int) {};
-  sigemptyset(&hang_up.sa_mask);
-  hang_up.sa_flags = SA_RESTART;
-  sigaction(SIGHUP, &hang_up, nullptr);
-  return kTrue;
-}
-
-char* GetCommandLineA() {
-  static std::string line = [] {
-    std::string out = FileText("/proc/self/cmdline");
-    std::replace(out.begin(), out.end(), '\0', ' ');
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    return out;
-  }();
-  return line.data();
-}
-
-void ExitProcess(UINT code) {
-  RestoreTerminalColours();
-  _exit(static_cast<int>(code));
-}
-
-void WriteStandardError(const char* bytes, size_t length) {
-  while (length > 0) {
-    ssize_t n = write(STDERR_FILENO, bytes, length);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    bytes += n;
-    length -= static_cast<size_t>(n);
-  }
-}
-
 HANDLE GetProcessHeap() { return &g_heap_tag; }
 
 void* HeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {

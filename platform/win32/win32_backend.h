@@ -1,0 +1,30 @@
+// The Windows backend: one forwarder per call of the seam, named after the
+// Win32 function it calls, each in the win32/ file of its area; api.cpp makes
+// the table. Our declarations come before windows.h, whose macros would
+// otherwise rename some of them.
+#pragma once
+
+#include "platform/platform.h"
+// clang-format off
+#include <windows.h>
+// clang-format on
+#include <conio.h>
+#include <oleauto.h>
+#include <psapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+// psapi.h renames GetModuleInformation, a call of ours.
+#undef GetModuleInformation
+
+namespace platform::win32 {
+
+#define ZV_DECLARE(result, name, parameters) result name parameters;
+ZV_ALL_CALLS(ZV_DECLARE)
+#undef ZV_DECLARE
+
+static_assert(sizeof(WCHAR) == sizeof(wchar_t));
+inline wchar_t* W(WCHAR* p) { return reinterpret_cast<wchar_t*>(p); }
+inline const wchar_t* W(const WCHAR* p) { return reinterpret_cast<const wchar_t*>(p); }
+
+}  // namespace platform::win32
