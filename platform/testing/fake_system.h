@@ -1,10 +1,14 @@
 // One in-memory operating system for the tests. While a FakeSystem lives, Os()
-// answers from it; calls it does not fake go to the real backend. A test sets
-// its fields, runs the code, then reads what was shown and the calls made.
+// answers from it. It passes to the real backend only what leaves the machine
+// as it was (code-page conversions, formatting, the heap, this process's own
+// modules); any other call it does not fake ends the test, naming the call. A
+// test sets its fields, runs the code, then reads what was shown and the calls
+// made.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -12,6 +16,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/platform.h"
@@ -40,6 +45,7 @@ class FakeSystem {  // one at a time
 
   // Files by name; one in `unopenable` exists but cannot be opened.
   std::map<std::string, std::string> files;
+  std::string working_folder = Path("R:/work");
   std::set<std::string> unopenable;
   std::optional<uint64_t> file_size;  // what GetFileSize reports instead
   bool read_fails = false;
@@ -90,16 +96,60 @@ inline int g_writes = 0;   // WriteFile calls
 inline const std::string* g_reading = nullptr;
 
 inline char kIn[] = "in", kOut[] = "out", kErr[] = "err", kFile[] = "file";  // logged by name
+inline char kCommandLine[] = "zelmorvika";
 inline char kProcess[] = "process", kThread[] = "thread";
 
 inline void Log(const std::string& name, const std::string& argument) {
   g->calls.push_back(name + " " + argument);
 }
 
+// A call the fake does not know: the test ends here, naming it.
+[[noreturn]] inline void Refused(const char* name) {
+  std::fprintf(stderr, "fake system: the code called %s, which the fake does not know\n", name);
+  std::abort();
+}
+template <const char* Name, typename Function>
+struct Refuse;
+template <const char* Name, typename R, typename... A>
+struct Refuse<Name, R(A...)> {
+  static R Call(A...) { Refused(Name); }
+};
+template <const char* Name, typename R, typename... A>
+struct Refuse<Name, R(A..., ...)> {
+  static R Call(A..., ...) { Refused(Name); }
+};
+#define ZV_FAKE_NAME(result, name, parameters) inline constexpr char k_##name[] = #name;
+ZV_ALL_CALLS(ZV_FAKE_NAME)
+#undef ZV_FAKE_NAME
+
 inline Api MakeApi() {
-  Api api = NativeApi();
-  api.AfxWinInit = [](HMODULE a, HMODULE b, char* c, int d) {
-    return g->framework_fails ? kFalse : NativeApi().AfxWinInit(a, b, c, d);
+  Api api{};
+#define ZV_REFUSE(result, name, parameters) \
+  api.name = &Refuse<k_##name, std::remove_pointer_t<decltype(Api::name)>>::Call;
+  ZV_ALL_CALLS(ZV_REFUSE)
+#undef ZV_REFUSE
+  // What leaves the machine as it was: the real system's.
+  const Api& real = NativeApi();
+  api.MultiByteToWideChar = real.MultiByteToWideChar;
+  api.WideCharToMultiByte = real.WideCharToMultiByte;
+  api.lstrlenW = real.lstrlenW;
+  api.LCMapStringA = real.LCMapStringA;
+  api.wsprintfA = real.wsprintfA;
+  api.VariantTimeToSystemTime = real.VariantTimeToSystemTime;
+  api.GetProcessHeap = real.GetProcessHeap;
+  api.IsBadReadPtr = real.IsBadReadPtr;
+  api.GetModuleHandleA = real.GetModuleHandleA;
+  api.GetModuleInformation = real.GetModuleInformation;
+  api.LoadLibraryA = real.LoadLibraryA;
+  api.GetProcAddress = real.GetProcAddress;
+  api.FreeLibrary = real.FreeLibrary;
+
+  api.AfxWinInit = [](HMODULE, HMODULE, char*, int) { return g->framework_fails ? kFalse : kTrue; };
+  api.GetCommandLineA = [] { return kCommandLine; };
+  api.LoadIconA = [](HMODULE, const char*) -> HICON { return nullptr; };
+  api.GetStartupInfoA = [](STARTUPINFOA* info) {
+    *info = STARTUPINFOA{};
+    info->cb = sizeof *info;
   };
   api.WriteStandardError = [](const char* bytes, size_t n) { g->standard_error.append(bytes, n); };
   api.ExitProcess = [](UINT) { std::abort(); };  // the end of a run that is not under Run()
@@ -165,6 +215,18 @@ inline Api MakeApi() {
   api.CloseHandle = [](HANDLE handle) {
     Log("CloseHandle", static_cast<const char*>(handle));
     return kTrue;
+  };
+  // Absolute: from the root, or from a drive ("R:"); the rest is taken
+  // against the working folder.
+  api.PathIsRelativeA = [](const char* path) -> BOOL {
+    return path == nullptr || (path[0] != kPathSeparator[0] && (path[0] == 0 || path[1] != ':'));
+  };
+  api.GetFullPathNameA = [](const char* path, DWORD size, char* buffer, char** file_part) {
+    std::string full = g->working_folder + kPathSeparator + path;
+    if (full.size() + 1 > size) return static_cast<DWORD>(full.size() + 1);
+    std::memcpy(buffer, full.c_str(), full.size() + 1);
+    if (file_part != nullptr) *file_part = buffer + full.rfind(kPathSeparator[0]) + 1;
+    return static_cast<DWORD>(full.size());
   };
   api.PathFileExistsA = [](const char* path) -> BOOL {
     return path != nullptr && (g->files.count(path) != 0 || g->unopenable.count(path) != 0);
