@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "runtime/core/arguments.h"
 #include "runtime/core/text.h"
 
 // Slot 1: direction (2 = standard error, else standard output); slots 2..count:

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "runtime/core/arguments.h"
 #include "runtime/core/text.h"
 
 // Size of the work buffer numbers and truth values are formatted in.
