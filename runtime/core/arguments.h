@@ -1,5 +1,10 @@
 // The calling convention of library operations: argument slots, their type
-// tags, and building and reading them.
+// tags, and building and reading them. Like every runtime header, it keeps all
+// the operations the runtime defines, whether this program calls them or not.
+// The launcher builds slots, calls operations through CallLibrary and reads a
+// text result with SlotPointer; the other readers, TagWidth and IsBasicTag
+// serve only the library operations. ByteSlot and FloatSlot have no caller in
+// this program.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,9 @@
 // Heap memory of the runtime: the blocks texts, byte sequences and buffers
-// live in.
+// live in. Like every runtime header, it keeps all the operations the runtime
+// defines, whether this program calls them or not. The launcher and the
+// runtime allocate with AllocZeroed and release through Owned (FreeBlock);
+// only the runtime's text operations call AllocBlock, and only start-up
+// CacheProcessHeap.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,9 @@
-// Start-up and the single exit path of the program.
+// Start-up and the single exit path of the program. Like every runtime header,
+// it keeps all the operations the runtime defines, whether this program calls
+// them or not. The launcher's main calls RuntimeMain, its entry routine
+// SetShutdownCallback and RuntimeExit; error reports, the binder and an
+// exhausted heap end the run through RuntimeExit too, and the binder installs
+// SetFinalShutdownRoutine.
 #pragma once
 
 #include <cstdint>

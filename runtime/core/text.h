@@ -1,4 +1,7 @@
 // Text values and byte sequences: their references, blocks and ownership.
+// Like every runtime header, it keeps all the operations the runtime defines,
+// whether this program calls them or not. The launcher uses them all but
+// ElementCount and ArrayElements, which only the conversions use.
 #pragma once
 
 #include <cstdint>

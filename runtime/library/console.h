@@ -1,4 +1,6 @@
-// Console output and input.
+// Console output and input. Like every runtime header, it keeps all the
+// operations the runtime defines, whether this program calls them or not. The
+// launcher calls both.
 #pragma once
 
 #include <cstdint>

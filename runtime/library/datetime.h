@@ -1,4 +1,8 @@
 // The date-time value (OLE automation day count), its operations and delays.
+// Like every runtime header, it keeps all the operations the runtime defines,
+// whether this program calls them or not. The launcher calls the four library
+// operations; the internal ones serve only runtime operations (ToDateTime,
+// CurrentTime, ToText, ConsoleWrite).
 #pragma once
 
 #include <cstdint>

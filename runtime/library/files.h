@@ -1,5 +1,7 @@
 // Files and byte sequences: whole-file reading, blank and copied byte
-// sequences, and reading typed values out of a byte sequence.
+// sequences, and reading typed values out of a byte sequence. Like every
+// runtime header, it keeps all the operations the runtime defines, whether
+// this program calls them or not. The launcher calls all four.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,6 @@
-// Starting programs.
+// Starting programs. Like every runtime header, it keeps all the operations
+// the runtime defines, whether this program calls them or not. The launcher
+// starts the browser with RunProgram.
 #pragma once
 
 #include <cstdint>
