@@ -7,12 +7,15 @@
 #include "launcher/routine_ids.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
+#include "runtime/core/decimal.h"
 #include "runtime/core/error_report.h"
 #include "runtime/core/memory.h"
+#include "runtime/core/startup.h"
 #include "runtime/library/console.h"
 #include "runtime/library/conversions.h"
 #include "runtime/library/datetime.h"
 #include "runtime/library/files.h"
+#include "runtime/library/programs.h"
 
 #define ZV_RULE "   **************************************************************\r\n"
 #define ZV_EMPTY "   *                                                            *\r\n"
@@ -209,12 +212,12 @@ void LauncherEntry() {
   RuntimeExit(0);
 }
 
-bool SetConsoleColour(int32_t colour, Optional<bool> background) {
+bool SetConsoleColour(int32_t colour, std::optional<bool> background) {
   const platform::Api& os = platform::Os();
   platform::HANDLE output = os.GetStdHandle(platform::STD_OUTPUT_HANDLE);
   if (output == nullptr) return false;
   double attribute;
-  if (background.value) {
+  if (background.value_or(false)) {
     if (colour < 1 || colour > 4)
       ReportRuntimeError(kErrorChoiceIndex, kRoutineSetConsoleColour, kPositionBackgroundColour);
     // The sums are taken in double precision and truncated, as the colour
@@ -275,7 +278,7 @@ int32_t MainRoutine() {
 
     OwnedText base(TempFolderText());
     DateTime now = CallLibrary(CurrentTime, {});
-    OwnedText stamp(MakeTimestamp(Given(now)));
+    OwnedText stamp(MakeTimestamp(now));
     // A fresh copy of the name through the value-to-text operation, so that
     // the name the folder gets is a text of its own whatever MakeTimestamp gave.
     OwnedText stamp_copy(CallLibrary(ToText, {TextSlot(TextOrEmpty(stamp.get()))}));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "runtime/core/text.h"
 
@@ -14,7 +15,7 @@ int32_t MainRoutine();
 
 // Sets the console's text colour: colour n as bright text on black, or with
 // `background` one of four bright backgrounds (1 to 4) under black text.
-bool SetConsoleColour(int32_t colour, Optional<bool> background = {});
+bool SetConsoleColour(int32_t colour, std::optional<bool> background = {});
 
 // Whether a file or folder exists at `path`.
 bool FileExists(Text path);

@@ -93,14 +93,13 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
 TEST(SetConsoleColour, BrightTextOrOneOfFourBrightBackgrounds) {
   fake::FakeSystem system;
   // clang-format off
-  const struct { int32_t colour; Optional<bool> background; } cases[] = {
-      {2, {}}, {4, Given(false)}, {65535, {}}, {1, Given(true)}, {2, Given(true)}, {3, Given(true)},
-      {4, Given(true)}};
+  const struct { int32_t colour; std::optional<bool> background; } cases[] = {
+      {2, {}}, {4, false}, {65535, {}}, {1, true}, {2, true}, {3, true}, {4, true}};
   // clang-format on
   for (const auto& c : cases) EXPECT_TRUE(SetConsoleColour(c.colour, c.background));
   EXPECT_EQ(system.out, "<10><12><7><144><160><128><192>");
   for (int32_t colour : {0, 5})
-    EXPECT_FALSE(system.Run([colour] { SetConsoleColour(colour, Given(true)); }));
+    EXPECT_FALSE(system.Run([colour] { SetConsoleColour(colour, true); }));
   EXPECT_EQ(system.boxes, Lines(2, "error 16: " + texts::colour_report));
   system.console = false;
   EXPECT_FALSE(SetConsoleColour(2));

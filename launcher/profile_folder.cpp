@@ -123,13 +123,13 @@ Bytes Terminated(Bytes wide) { return ConcatBytes({BytesOrEmpty(wide), &kNulUnit
 
 Text TempFolderText() { return SpecialFolderText(kTempFolderKind); }
 
-Text SpecialFolderText(int32_t kind, Optional<int32_t> csidl) {
+Text SpecialFolderText(int32_t kind, std::optional<int32_t> csidl) {
   OwnedBytes wide(SpecialFolderWide(kind, csidl));
-  return WideToText(wide.get(), Given<int32_t>(platform::kCodePageGbk));
+  return WideToText(wide.get(), platform::kCodePageGbk);
 }
 
-Bytes SpecialFolderWide(int32_t kind, Optional<int32_t> csidl) {
-  if (csidl.given) return FolderOfCsidl(csidl.value);
+Bytes SpecialFolderWide(int32_t kind, std::optional<int32_t> csidl) {
+  if (csidl) return FolderOfCsidl(*csidl);
   if (kind < 1 || kind > kCommonAppDataKind) kind = kDesktopKind;
   if (kind == kTempFolderKind) return TempFolderWide();
   if (kind == kInternetCacheKind) return FolderOfCsidl(kCsidlInternetCache);
@@ -139,9 +139,9 @@ Bytes SpecialFolderWide(int32_t kind, Optional<int32_t> csidl) {
   return FolderOfCsidl(kCsidlOfKind[kind - 1]);
 }
 
-Text WideToText(Bytes wide, Optional<int32_t> code_page) {
+Text WideToText(Bytes wide, std::optional<int32_t> code_page) {
   const platform::Api& os = platform::Os();
-  auto cp = static_cast<platform::UINT>(code_page.given ? code_page.value : 0);
+  auto cp = static_cast<platform::UINT>(code_page.value_or(0));
   OwnedBytes joined(Terminated(wide));
   if (os.lstrlenW(Units(joined.get())) <= 0) return nullptr;
   int size = os.WideCharToMultiByte(cp, 0, Units(joined.get()), -1, nullptr, 0, nullptr, nullptr);
@@ -169,9 +169,9 @@ Bytes TextToWide(Text path) {
   return wide.Take();
 }
 
-Text MakeTimestamp(Optional<DateTime> time, Optional<bool> seconds_only,
-                   Optional<bool> pad_seconds) {
-  DateTime t = time.given ? time.value : CallLibrary(CurrentTime, {});
+Text MakeTimestamp(std::optional<DateTime> time, std::optional<bool> seconds_only,
+                   std::optional<bool> pad_seconds) {
+  DateTime t = time ? *time : CallLibrary(CurrentTime, {});
   platform::SYSTEMTIME parts{};
   platform::Os().VariantTimeToSystemTime(t, &parts);  // parts stay 0 when it fails
 
@@ -186,11 +186,11 @@ Text MakeTimestamp(Optional<DateTime> time, Optional<bool> seconds_only,
       CallLibrary(TimeInterval, {DateTimeSlot(t), DateTimeSlot(epoch), IntSlot(kIntervalSeconds)});
   OwnedText seconds_text(CallLibrary(ToText, {DoubleSlot(seconds)}));
   auto length = static_cast<int32_t>(TextLength(seconds_text.get()));
-  if (pad_seconds.value && length < kSecondsWidth) {
+  if (pad_seconds.value_or(false) && length < kSecondsWidth) {
     pad.Reset(RepeatText(kPadText, kSecondsWidth - length));
     seconds_text.Reset(ConcatTexts({pad.get(), seconds_text.get()}));
   }
-  if (seconds_only.value) return LeftText(seconds_text.get(), kSecondsWidth);
+  if (seconds_only.value_or(false)) return LeftText(seconds_text.get(), kSecondsWidth);
   return ConcatTexts({seconds_text.get(), milliseconds.get()});
 }
 

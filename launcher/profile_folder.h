@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 
 #include "runtime/core/text.h"
 #include "runtime/library/datetime.h"
@@ -14,20 +15,20 @@ Text TempFolderText();
 
 // A special folder (kinds 1 to 13; others mean the desktop, 3), or the folder
 // of `csidl` when given, with a trailing separator; null on failure.
-Text SpecialFolderText(int32_t kind, Optional<int32_t> csidl = {});
+Text SpecialFolderText(int32_t kind, std::optional<int32_t> csidl = {});
 // The same as a wide path: UTF-16 units and one NUL unit; null on failure.
-Bytes SpecialFolderWide(int32_t kind, Optional<int32_t> csidl = {});
+Bytes SpecialFolderWide(int32_t kind, std::optional<int32_t> csidl = {});
 
 // UTF-16 to text in `code_page` (0, the system's, when omitted), and GBK text
 // to UTF-16 through code page 936.
-Text WideToText(Bytes wide, Optional<int32_t> code_page = {});
+Text WideToText(Bytes wide, std::optional<int32_t> code_page = {});
 Bytes TextToWide(Text path);
 
 // Seconds from 1970-01-01 08:00:00 to `time` (now when omitted), then three
 // millisecond digits; only the seconds (at most 10 bytes) when seconds_only;
 // the seconds padded with zeros to 10 digits when pad_seconds.
-Text MakeTimestamp(Optional<DateTime> time = {}, Optional<bool> seconds_only = {},
-                   Optional<bool> pad_seconds = {});
+Text MakeTimestamp(std::optional<DateTime> time = {}, std::optional<bool> seconds_only = {},
+                   std::optional<bool> pad_seconds = {});
 
 // Whether `path` names an existing directory.
 bool DirectoryExists(Text path);

@@ -26,10 +26,10 @@ TEST(ProfileFolder, TempAndSpecialFoldersAsThePlatformGivesThemWithOneSeparator)
     OwnedBytes wide(SpecialFolderWide(1));  // its units and one NUL unit
     std::string text = special.empty() || special.back() == '/' ? special : special + "/";
     EXPECT_EQ(BytesLength(wide.get()), special.empty() ? 0 : 2 * static_cast<int>(text.size()) + 2);
-    EXPECT_EQ(Take(WideToText(wide.get(), Given(936))), Path(text));
+    EXPECT_EQ(Take(WideToText(wide.get(), 936)), Path(text));
   }
-  FreeBlock(SpecialFolderWide(0));              // an unknown kind means the desktop (16)
-  FreeBlock(SpecialFolderWide(11, Given(26)));  // a csidl given wins
+  FreeBlock(SpecialFolderWide(0));       // an unknown kind means the desktop (16)
+  FreeBlock(SpecialFolderWide(11, 26));  // a csidl given wins
   EXPECT_EQ(system.Calls("SHGetSpecialFolderPathW"), (Lines{"5", "5", "5", "5", "16", "26"}));
 }
 
@@ -53,13 +53,11 @@ TEST(ProfileFolder, TimestampsCountSecondsFromTheEpochThenMilliseconds) {
   fake::FakeSystem system;                    // its clock: 2024-01-15 10:20:30
   const DateTime epoch = 25569.333333333332;  // 1970-01-01 08:00:00
   // clang-format off
-  const struct { Optional<DateTime> time; Optional<bool> seconds_only, pad; const char* stamp; }
-      cases[] = {
-      {{}, {}, {}, "1705285230000"}, {Given(epoch), {}, {}, "0000"},
-      {Given(epoch - 1), {}, {}, "-86400000"}, {Given(epoch), {}, Given(true), "0000000000000"},
-      {Given(epoch + 2000), {}, Given(true), "0172800000000"},
-      {Given(epoch + 1), Given(true), Given(true), "0000086400"},
-      {Given(epoch + 200000), Given(true), {}, "1728000000"}};  // 11 digits cut to 10
+  const struct { std::optional<DateTime> time; std::optional<bool> seconds_only, pad;
+                 const char* stamp; } cases[] = {{{}, {}, {}, "1705285230000"},
+      {epoch, {}, {}, "0000"}, {epoch - 1, {}, {}, "-86400000"}, {epoch, {}, true, "0000000000000"},
+      {epoch + 2000, {}, true, "0172800000000"}, {epoch + 1, true, true, "0000086400"},
+      {epoch + 200000, true, {}, "1728000000"}};  // 11 digits cut to 10
   // clang-format on
   for (const auto& c : cases)
     EXPECT_EQ(Take(MakeTimestamp(c.time, c.seconds_only, c.pad)), c.stamp);

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "runtime/core/memory.h"
+#include "runtime/core/startup.h"
 #include "runtime/core/text.h"
 
 namespace fake {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "runtime/core/memory.h"
-#include "runtime/core/text.h"
+#include "runtime/core/decimal.h"
+#include "runtime/core/startup.h"
 
 LoadedModuleTable g_loaded_modules = {};
 

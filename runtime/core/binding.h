@@ -1,5 +1,9 @@
 // Lazy binding of library functions: bound by module and function name on
-// their first call, through a slot that then holds the function itself.
+// their first call, through a slot that then holds the function itself. Like
+// every runtime header, it keeps all the operations the runtime defines,
+// whether this program calls them or not. The launcher calls the crt
+// functions; only their stubs call BindLibraryFunction, and the shutdown
+// sequence runs UnloadLibraries.
 #pragma once
 
 #include <cstddef>

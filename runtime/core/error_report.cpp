@@ -1,7 +1,7 @@
 #include "runtime/core/error_report.h"
 
 #include "platform/platform.h"
-#include "runtime/core/memory.h"
+#include "runtime/core/startup.h"
 
 namespace {
 

@@ -1,4 +1,9 @@
-// Uniform reports of runtime errors: a numbered message box, then the end of the run.
+// Uniform reports of runtime errors: a numbered message box, then the end of
+// the run. Like every runtime header, it keeps all the operations the runtime
+// defines, whether this program calls them or not. The launcher and the
+// library operations call ReportRuntimeError, which alone uses
+// RuntimeErrorDescription and FormatRuntimeError; nothing in this program
+// calls SetRuntimeErrorHook.
 #pragma once
 
 #include <cstdint>

@@ -9,17 +9,8 @@
 namespace {
 
 constexpr char kLiteral[] = "a literal of the program";
-std::vector<std::string> g_events;
 
-void ExitAtDepth(int depth);
-void (*volatile g_descend)(int) = ExitAtDepth;
-void ExitAtDepth(int depth) {
-  if (depth == 0) RuntimeExit(7);
-  g_descend(depth - 1);
-  g_events.push_back("after the exit");
-}
-
-TEST(Memory, BlocksAreZeroedWhenAskedAndOnlyHeapBlocksAreReleased) {
+TEST(Memory, BlocksAreZeroedWhenAskedOnlyHeapBlocksAreReleasedAndExhaustionEndsTheRun) {
   fake::FakeSystem system;
   auto* zeroed = static_cast<char*>(AllocZeroed(4096));
   EXPECT_EQ(std::string(zeroed, 4096), std::string(4096, '\0'));
@@ -32,28 +23,7 @@ TEST(Memory, BlocksAreZeroedWhenAskedAndOnlyHeapBlocksAreReleased) {
   FreeBlock(AllocBlock(0));
   for (int i = 0; i < 9000; ++i) FreeBlock(AllocBlock(8));  // more than one probe can hold
   EXPECT_EQ(system.heap_frees, 9002);
-}
-
-TEST(RuntimeMain, EndsWithTheCodeGivenFromAnyDepthAfterTheShutdownSequence) {
-  fake::FakeSystem system;
-  EXPECT_TRUE(system.Run([] {}) && system.exit_code == 0);
-  EXPECT_FALSE(system.Run([] {
-    SetShutdownCallback([] { g_events.push_back("replaced"); });
-    SetShutdownCallback([] { g_events.push_back("program"); });
-    SetFinalShutdownRoutine([] { g_events.push_back("final"); });
-    ExitAtDepth(20);
-  }));
-  SetFinalShutdownRoutine(nullptr);
-  EXPECT_EQ(system.exit_code, 7);
-  EXPECT_EQ(g_events, (std::vector<std::string>{"program", "final"}));
-  system.framework_fails = true;
-  EXPECT_TRUE(!system.Run([] {}) && system.exit_code == 1);
-  EXPECT_EQ(system.standard_error, "Fatal Error: MFC initialization failed\n");
-}
-
-TEST(RuntimeMain, AnExhaustedHeapShowsItsBoxAndEndsTheRun) {
-  fake::FakeSystem system;
-  system.heap_allows = 0;
+  system.heap_allows = 0;  // an exhausted heap shows its box and ends the run
   EXPECT_FALSE(system.Run([] { AllocZeroed(10); }));
   EXPECT_EQ(system.exit_code, 0);
   EXPECT_EQ(system.boxes, std::vector<std::string>{"error 16: " + texts::out_of_memory});

@@ -1,8 +1,11 @@
-// Console output and input.
+// Console output and input. Like every runtime header, it keeps all the
+// operations the runtime defines, whether this program calls them or not. The
+// launcher calls both.
 #pragma once
 
 #include <cstdint>
 
+#include "runtime/core/arguments.h"
 #include "runtime/core/text.h"
 
 // Slot 1: direction (2 = standard error, else standard output); slots 2..count:

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "runtime/core/decimal.h"
 #include "runtime/core/memory.h"
 #include "runtime/library/datetime.h"
-#include "runtime/library/files.h"
 
 namespace {
 

@@ -1,8 +1,12 @@
-// Conversions between values and text.
+// Conversions between values and text. Like every runtime header, it keeps all
+// the operations the runtime defines, whether this program calls them or not.
+// The launcher calls the four library operations; the helpers serve only
+// runtime operations (ToText, ToHalfWidth, ConsoleWrite).
 #pragma once
 
 #include <cstdint>
 
+#include "runtime/core/arguments.h"
 #include "runtime/core/text.h"
 
 // Size of the work buffer numbers and truth values are formatted in.

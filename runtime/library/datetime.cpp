@@ -303,3 +303,9 @@ double TimeInterval(int32_t count, const ArgSlot* args) {
       return 0;
   }
 }
+
+void Delay(int32_t count, const ArgSlot* args) {
+  int32_t milliseconds = SlotInt(SlotAt(count, args, 0));
+  if (milliseconds <= 0) return;
+  platform::Os().Sleep(static_cast<platform::DWORD>(milliseconds));
+}

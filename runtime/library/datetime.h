@@ -1,8 +1,13 @@
-// The date-time value (OLE automation day count) and its operations.
+// The date-time value (OLE automation day count), its operations and delays.
+// Like every runtime header, it keeps all the operations the runtime defines,
+// whether this program calls them or not. The launcher calls the four library
+// operations; the internal ones serve only runtime operations (ToDateTime,
+// CurrentTime, ToText, ConsoleWrite).
 #pragma once
 
 #include <cstdint>
 
+#include "runtime/core/arguments.h"
 #include "runtime/core/text.h"
 
 // Days since 1899-12-30 00:00:00; the fraction is the time of day.
@@ -15,6 +20,7 @@ inline constexpr DateTime kInvalidDateTime = -657434.0;
 DateTime CurrentTime(int32_t count, const ArgSlot* args);  // no argument
 DateTime ToDateTime(int32_t count, const ArgSlot* args);   // one value of any tag
 double TimeInterval(int32_t count, const ArgSlot* args);   // first, second, unit
+void Delay(int32_t count, const ArgSlot* args);            // milliseconds
 
 // Units of TimeInterval.
 enum IntervalUnit : int32_t {

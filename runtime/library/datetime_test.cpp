@@ -53,7 +53,7 @@ TEST(CalendarDate, AgreesWithDateTimeFromPartsAcrossTheCalendar) {
                "2024\xC4\xEA\x31\xD4\xC2\x31\x35\xC8\xD5\x31\x30\xCA\xB1\x32\x30\xB7\xD6");
 }
 
-TEST(TimeIntervalAndCurrentTime, UnitsOfTheDifferenceAndTheLocalClock) {
+TEST(TimeIntervalCurrentTimeAndDelay, UnitsOfTheDifferenceTheLocalClockAndSleeps) {
   fake::FakeSystem system;
   const DateTime a = Parse("2025-03-01 06:30:00"), b = Parse("2023-11-20 17:45:10");
   // clang-format off
@@ -72,6 +72,8 @@ TEST(TimeIntervalAndCurrentTime, UnitsOfTheDifferenceAndTheLocalClock) {
   }
   system.now = {1970, 1, 4, 1, 8, 0, 0, 999};
   EXPECT_EQ(CurrentTime(0, nullptr), 25569.333333333332);
+  for (int32_t ms : {500, 1, 0, -1}) CallLibrary(Delay, {IntSlot(ms)});
+  EXPECT_EQ(system.calls, (std::vector<std::string>{"Sleep 500", "Sleep 1"}));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "runtime/library/files.h"
 
 #include <cstring>
-#include <string>
 
 #include "platform/platform.h"
 #include "runtime/core/error_report.h"
@@ -14,10 +13,6 @@ uint8_t* MutableData(BytesHeader* block) { return reinterpret_cast<uint8_t*>(blo
 // Result tag of each GetBytesData type code, 1 to 10.
 constexpr TypeTag kTypeTags[] = {TAG_BYTE,   TAG_SHORT, TAG_INT,      TAG_INT64,  TAG_FLOAT,
                                  TAG_DOUBLE, TAG_BOOL,  TAG_DATETIME, TAG_SUBPTR, TAG_TEXT};
-
-constexpr int kShowStates[] = {platform::SW_HIDE,           platform::SW_SHOW,
-                               platform::SW_SHOWMINIMIZED,  platform::SW_SHOWMAXIMIZED,
-                               platform::SW_SHOWNOACTIVATE, platform::SW_SHOWMINNOACTIVE};
 
 }  // namespace
 
@@ -49,41 +44,6 @@ Bytes ReadFileBytes(int32_t count, const ArgSlot* args) {
   }
   block->length = static_cast<int32_t>(read < size ? read : size);
   return block;
-}
-
-bool RunProgram(int32_t count, const ArgSlot* args) {
-  const platform::Api& os = platform::Os();
-  auto command = static_cast<Text>(SlotPointer(SlotAt(count, args, 0)));
-  bool wait = SlotAt(count, args, 1).low != 0;
-  const ArgSlot& mode = SlotAt(count, args, 2);
-  int show = platform::SW_SHOW;
-  if (SlotGiven(mode) && SlotInt(mode) >= 1 && SlotInt(mode) <= 6)
-    show = kShowStates[SlotInt(mode) - 1];
-
-  platform::STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  os.GetStartupInfoA(&startup);
-  startup.dwFlags = platform::STARTF_USESHOWWINDOW;
-  startup.hStdOutput = nullptr;
-  startup.hStdError = nullptr;
-  startup.wShowWindow = static_cast<platform::WORD>(show);
-
-  // CreateProcessA may write into the command line; it gets a copy.
-  std::string line = command != nullptr ? command : "";
-  platform::PROCESS_INFORMATION process{};
-  if (os.CreateProcessA(nullptr, line.data(), nullptr, nullptr, platform::kTrue, 0, nullptr,
-                        nullptr, &startup, &process) == 0)
-    return false;
-  if (wait) os.WaitForSingleObject(process.hProcess, platform::INFINITE);
-  os.CloseHandle(process.hProcess);
-  os.CloseHandle(process.hThread);
-  return true;
-}
-
-void Delay(int32_t count, const ArgSlot* args) {
-  int32_t milliseconds = SlotInt(SlotAt(count, args, 0));
-  if (milliseconds <= 0) return;
-  platform::Os().Sleep(static_cast<platform::DWORD>(milliseconds));
 }
 
 Bytes BlankBytes(int32_t count, const ArgSlot* args) {

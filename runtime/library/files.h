@@ -1,14 +1,16 @@
-// Byte sequences, whole-file reading, starting programs and delays.
+// Files and byte sequences: whole-file reading, blank and copied byte
+// sequences, and reading typed values out of a byte sequence. Like every
+// runtime header, it keeps all the operations the runtime defines, whether
+// this program calls them or not. The launcher calls all four.
 #pragma once
 
 #include <cstdint>
 
+#include "runtime/core/arguments.h"
 #include "runtime/core/text.h"
 
 // Library operations (argument records).
 Bytes ReadFileBytes(int32_t count, const ArgSlot* args);   // file name
-bool RunProgram(int32_t count, const ArgSlot* args);       // command line, wait, window mode
-void Delay(int32_t count, const ArgSlot* args);            // milliseconds
 Bytes BlankBytes(int32_t count, const ArgSlot* args);      // length
 Bytes PointerToBytes(int32_t count, const ArgSlot* args);  // address, length
 ArgSlot GetBytesData(int32_t count, const ArgSlot* args);  // bytes, type code, position

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/testing/fuzz_check.h"
+#include "runtime/core/decimal.h"
 #include "runtime/library/conversions.h"
 
 // A result as a string; the empty text is null, never a lone NUL.
