@@ -1,5 +1,7 @@
 #include "runtime/core/error_report.h"
 
+#include <iterator>
+
 #include "platform/platform.h"
 #include "runtime/core/startup.h"
 
@@ -63,7 +65,7 @@ void SetRuntimeErrorHook(RuntimeErrorHook hook) { g_hook = hook; }
 
 const char* RuntimeErrorDescription(int32_t code) {
   auto index = static_cast<uint32_t>(code) - 1;
-  return index < 11 ? kDescriptions[index] : nullptr;
+  return index < std::size(kDescriptions) ? kDescriptions[index] : nullptr;
 }
 
 const char* FormatRuntimeError(char (&buffer)[256], int32_t code, int32_t routine,

@@ -40,6 +40,13 @@ void ComputeImageBounds() {
   g_image_bounds.end = g_image_bounds.base + info.SizeOfImage;
 }
 
+// Values up to this are not addresses: null, and small integers that share a
+// field with them.
+constexpr uintptr_t kLargestNonAddress = 0xFFFF;
+// The bytes FreeBlock probes before it releases a block: a heap block's
+// smallest size on every heap the program runs on.
+constexpr size_t kReadabilityProbe = 8;
+
 }  // namespace
 
 void CacheProcessHeap() { g_process_heap = platform::Os().GetProcessHeap(); }
@@ -50,10 +57,10 @@ void* AllocBlock(uint32_t size) { return Allocate(size, 0); }
 
 void FreeBlock(const void* block) {
   auto p = reinterpret_cast<uintptr_t>(block);
-  if (p <= 0xFFFF) return;
+  if (p <= kLargestNonAddress) return;
   if (g_image_bounds.size == 0) ComputeImageBounds();
   if (g_image_bounds.base <= p && p < g_image_bounds.end) return;
   const platform::Api& os = platform::Os();
-  if (os.IsBadReadPtr(block, 8) != 0) return;
+  if (os.IsBadReadPtr(block, kReadabilityProbe) != 0) return;
   os.HeapFree(Heap(), 0, const_cast<void*>(block));
 }

@@ -6,6 +6,7 @@
 
 #include "platform/civil_date.h"
 #include "platform/platform.h"
+#include "runtime/library/conversions.h"
 
 namespace {
 
@@ -133,7 +134,7 @@ CalendarDay CalendarDate(double whole_days) {
 ClockTime TimeOfDay(double fraction) {
   double seconds = std::fabs(fraction) * kSecondsPerDay + kHalf;
   // Callers pass fractions of a day; this only keeps the conversion defined.
-  if (!(seconds < 2147483647.0)) return {0, 0, 0};
+  if (!(seconds < static_cast<double>(INT32_MAX))) return {0, 0, 0};
   auto s = static_cast<int32_t>(seconds);
   return {s / 3600, s % 3600 / 60, s % 60};
 }
@@ -153,7 +154,7 @@ Text DateTimeToText(DateTime value, bool date_only) {
       format = "%d\xC4\xEA%d\xD4\xC2%d\xC8\xD5%d\xCA\xB1";
     }
   }
-  char buffer[260];
+  char buffer[kWorkBufferSize];
   int n = std::snprintf(buffer, sizeof buffer, format, date.year, date.month, date.day, time.hour,
                         time.minute, time.second);
   return TextFromBuffer(buffer, n);

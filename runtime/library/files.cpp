@@ -13,6 +13,9 @@ uint8_t* MutableData(BytesHeader* block) { return reinterpret_cast<uint8_t*>(blo
 // Result tag of each GetBytesData type code, 1 to 10.
 constexpr TypeTag kTypeTags[] = {TAG_BYTE,   TAG_SHORT, TAG_INT,      TAG_INT64,  TAG_FLOAT,
                                  TAG_DOUBLE, TAG_BOOL,  TAG_DATETIME, TAG_SUBPTR, TAG_TEXT};
+constexpr int32_t kTypeCodes = sizeof kTypeTags / sizeof kTypeTags[0];
+// The runtime error a type code outside 1 to 10 raises (no description of its own).
+constexpr int32_t kErrorTypeCode = 100;
 
 }  // namespace
 
@@ -64,7 +67,7 @@ ArgSlot GetBytesData(int32_t count, const ArgSlot* args) {
   auto bytes = static_cast<Bytes>(SlotPointer(SlotAt(count, args, 0)));
   int32_t type = SlotInt(SlotAt(count, args, 1));
   const ArgSlot& position = SlotAt(count, args, 2);
-  if (type < 1 || type > 10) ReportRuntimeError(100, 0, 0);
+  if (type < 1 || type > kTypeCodes) ReportRuntimeError(kErrorTypeCode, 0, 0);
   TypeTag tag = kTypeTags[type - 1];
   ArgSlot result = {0, 0, tag};
   if (bytes == nullptr) return result;
