@@ -204,6 +204,8 @@ inline constexpr int kFolderUnsafe = -1;
 inline constexpr UINT kCodePageGbk = 936;
 inline constexpr DWORD kLocaleChinesePrc = 0x0804;
 inline constexpr UINT kCodePageUtf8 = 65001;
+// WideCharToMultiByte: no look-alikes for characters the code page lacks.
+inline constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x00000400;
 
 // Facts of the platform the launcher's texts depend on: the path separator
 // ("\\" on Windows, "/" on Linux, as a one-character text) and where the
