@@ -2,7 +2,6 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <strings.h>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -24,15 +23,17 @@ const char* CtypeLocaleName() {
   return "";
 }
 
-// A character set's name is UTF-8's in any spelling ("UTF-8", "utf8").
-bool IsUtf8Name(const char* name) {
+// A character set's name in one spelling ("UTF-8", "utf8": "utf8"): letters
+// without case, other signs left out, up to a modifier ("@..."). Compared
+// without the C library's case tables, which the start-up would load for it.
+std::string Spelling(const char* name) {
   std::string codeset;
   for (const char* p = name; *p != 0 && *p != '@'; ++p) {
     char c = *p;
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) codeset.push_back(c);
   }
-  return codeset == "utf8";
+  return codeset;
 }
 
 // True when a locale name gives UTF-8 as its character set, in any spelling
@@ -40,7 +41,7 @@ bool IsUtf8Name(const char* name) {
 // case, other signs ignored, up to the modifier ("@...").
 bool NamesUtf8(const char* locale) {
   const char* dot = std::strchr(locale, '.');
-  return dot != nullptr && IsUtf8Name(dot + 1);
+  return dot != nullptr && Spelling(dot + 1) == "utf8";
 }
 
 // UTF-8 to GBK through the table: "?" for each malformed sequence and each
@@ -76,11 +77,11 @@ const char* TerminalCodeset() {
   return codeset.c_str();
 }
 
-bool TerminalIsUtf8() { return IsUtf8Name(TerminalCodeset()); }
+bool TerminalIsUtf8() { return Spelling(TerminalCodeset()) == "utf8"; }
 
 bool TerminalIsGbk() {
-  const char* cs = TerminalCodeset();
-  return strcasecmp(cs, "GBK") == 0 || strcasecmp(cs, "CP936") == 0;
+  const std::string codeset = Spelling(TerminalCodeset());
+  return codeset == "gbk" || codeset == "cp936";
 }
 
 // GBK goes to UTF-8 through the table, and on to another character set
