@@ -1,5 +1,6 @@
 // Linux backend: code page 936 (GBK), through its generated table, and UTF-8,
 // to and from UTF-16 as Windows converts them. No converter is loaded.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -26,7 +27,7 @@ int Deliver(const std::basic_string<Unit>& units, Unit* out, int out_count) {
   if (units.size() > 0x7FFFFFFF) return 0;
   if (out_count == 0) return static_cast<int>(units.size());
   if (out == nullptr || out_count < 0 || units.size() > static_cast<size_t>(out_count)) return 0;
-  std::memcpy(out, units.data(), units.size() * sizeof(Unit));
+  std::copy(units.begin(), units.end(), out);
   return static_cast<int>(units.size());
 }
 
