@@ -1,6 +1,7 @@
 // Code pages 936 (GBK, the system's: 0) and 65001 (UTF-8); half-width forms.
 #include <gtest/gtest.h>
 
+#include "platform/gbk.h"
 #include "platform/platform.h"
 
 using namespace platform;
@@ -16,25 +17,61 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
               !os.MultiByteToWideChar(936, 0, "a", 0, wide, 16));
   const std::tuple<UINT, std::string, std::u16string> cases[] = {
       {936, std::string("a\xD6\xD0\0", 4), std::u16string(u"a\u4E2D\0", 3)},
-      {936, "a\xA3", u"a?"},  // a lead byte cut off at the end
-      {65001, "\xE4\xB8\xAD\377b\xC3(", u"\u4E2D\uFFFDb\uFFFD("}};  // malformed
+      {0, "\x80\xFF\xAA\xA1\xFE\xFE\x81\x40",
+       u"\u20AC\uF8F5\uE000\uE4C5\u4E02"},  // 0: the system's
+      // A lead byte takes the byte after it, but NUL, into one character.
+      {936, "\x81\r\n\xA2\x7F\xA3\xFF\xFE", u"?\n???"},
+      {936, std::string("\x81\0a\xA3", 4), std::u16string(u"?\0a?", 4)},  // cut off at the end
+      {65001, "\xE4\xB8\xAD\377b\xC3(", u"\u4E2D\uFFFDb\uFFFD("},
+      // Overlong, surrogate, beyond U+10FFFF, then a pair of surrogates.
+      {65001, "\xC0\x80\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\xF0\x9F\x98\x80",
+       u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\U0001F600"}};
   for (const auto& [code_page, text, expected] : cases) {
     const int n = os.MultiByteToWideChar(code_page, 0, text.data(), int(text.size()), wide, 16);
     EXPECT_EQ(std::u16string(wide, n > 0 ? n : 0), expected) << text;
   }
-  // A pair GBK lacks is one character, whatever it becomes: the next keeps its bytes.
-  EXPECT_TRUE(os.MultiByteToWideChar(936, 0, "\xA2\xA0\xA3\xDC", 4, wide, 16) == 2 &&
-              wide[1] == u'\uFF3C');
   EXPECT_TRUE(os.WideCharToMultiByte(936, 0, u"\u4E2D", -1, nullptr, 0, nullptr, nullptr) == 3 &&
               !os.WideCharToMultiByte(0, 0, u"\u4E2D", -1, bytes, 2, nullptr, nullptr));
-  EXPECT_TRUE(os.WideCharToMultiByte(0, 0, u"\u4E2D", -1, bytes, 3, nullptr, &used) == 3 && !used);
-  EXPECT_STREQ(bytes, "\xD6\xD0");
-  // é is in GBK, Thai ko kai is not, nor either half of a surrogate pair.
-  const char16_t* outside = u"a\u00E9\u0E01b\U0001F600";
-  EXPECT_EQ(os.WideCharToMultiByte(936, 0, outside, -1, bytes, 16, nullptr, &used), 8);
-  EXPECT_TRUE(bytes == std::string("a\xA8\xA6?b??") && used);
+  // Thai ko kai is not in GBK, nor either half of a surrogate pair; the cent
+  // sign is written as the full-width one unless look-alikes are refused.
+  const std::tuple<UINT, DWORD, std::u16string, std::string, BOOL> back[] = {
+      {936, 0, u"a\u00E9\u0E01b\U0001F600", "a\xA8\xA6?b??", 1},
+      {0, 0, u"\u20AC\uF8F5\uE000\u00A2\u00A6", "\x80\xFF\xAA\xA1\xA1\xE9|", 0},
+      {936, WC_NO_BEST_FIT_CHARS, u"\u00A2\u00A6\u4E2D", "??\xD6\xD0", 1},
+      {65001, 0, u"\xDC00\U0001F600\xD800", "\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD", 1}};
+  for (const auto& [code_page, flags, text, expected, defaulted] : back) {
+    const int n = os.WideCharToMultiByte(code_page, flags, text.data(), int(text.size()), bytes, 16,
+                                         nullptr, &used);
+    EXPECT_TRUE(std::string(bytes, n > 0 ? n : 0) == expected && used == defaulted) << n;
+  }
   const WCHAR empty_first[] = {0, u'x', 0};
   EXPECT_TRUE(os.lstrlenW(empty_first) == 0 && os.lstrlenW(u"\u4E2Db") == 2);
+}
+
+// Every one- and two-byte sequence and every UTF-16 unit as the table has
+// them: under Wine, its own conversion against the table.
+TEST(CodePages, Gbk936AsTheTableHasIt) {
+  unsigned char gbk[3] = {};
+  WCHAR wide[3] = {};
+  for (unsigned pair = 0; pair < 0x10000; ++pair) {
+    const unsigned char s[2] = {static_cast<unsigned char>(pair >> 8),
+                                static_cast<unsigned char>(pair)};
+    const bool one = gbk::CharLength(s, 2) == 2;
+    const std::u16string expected =
+        one ? std::u16string{gbk::ToUnicode(s, 2)}
+            : std::u16string{gbk::ToUnicode(s, 1), gbk::ToUnicode(s + 1, 1)};
+    const int n = os.MultiByteToWideChar(936, 0, reinterpret_cast<const char*>(s), 2, wide, 3);
+    ASSERT_EQ(std::u16string(wide, n > 0 ? n : 0), expected) << pair;
+    const auto unit = static_cast<WCHAR>(pair);
+    for (bool best_fit : {true, false}) {
+      size_t length = gbk::FromUnicode(unit, best_fit, gbk);
+      const std::string expected_bytes =
+          length > 0 ? std::string(reinterpret_cast<char*>(gbk), length) : "?";
+      const int k = os.WideCharToMultiByte(936, best_fit ? 0 : WC_NO_BEST_FIT_CHARS, &unit, 1,
+                                           reinterpret_cast<char*>(gbk), 3, nullptr, nullptr);
+      ASSERT_EQ(std::string(reinterpret_cast<char*>(gbk), k > 0 ? k : 0), expected_bytes) << pair;
+    }
+  }
 }
 
 static std::string HalfWidth(const std::string& source, int room = 64) {

@@ -124,6 +124,8 @@ inline constexpr UINT kCodePageGbk = 936;
 inline constexpr DWORD kLocaleChinesePrc = 0x0804;
 inline constexpr UINT kCodePageUtf8 = 65001;
 inline constexpr DWORD LCMAP_HALFWIDTH = 0x00400000;
+// WideCharToMultiByte: no look-alikes for characters the code page lacks.
+inline constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x00000400;
 
 // Modules and memory.
 inline constexpr DWORD HEAP_ZERO_MEMORY = 0x00000008;

@@ -1,5 +1,6 @@
-// iconv conversion and the character rules shared by the code-page calls and
-// the terminal conversions of the Linux backend.
+// The character rules of UTF-8 and UTF-16 shared by the code-page calls and
+// the terminal conversions of the Linux backend, and iconv for terminals in
+// other character sets.
 #pragma once
 
 #include <iconv.h>
@@ -60,13 +61,22 @@ class Converter {
 
 // Bytes of the UTF-8 sequence a lead byte starts (1 to 4).
 size_t Utf8Length(unsigned char lead);
-// Bytes of the UTF-8 sequence at p, no more than are available and stopping
-// at the first byte that does not continue it.
-size_t Utf8SequenceLength(const unsigned char* p, size_t available);
-// Bytes taken by a GBK sequence that does not convert.
-size_t UnconvertedGbkLength(const unsigned char* p, size_t left);
+
+// What ReadUtf8 gives for a malformed sequence.
+inline constexpr char32_t kNoCharacter = 0xFFFFFFFF;
+
+// The character of the UTF-8 sequence at `bytes` (`available` bytes there),
+// read as Windows reads UTF-8; `*length` receives its bytes. A malformed
+// sequence is kNoCharacter, as long as the part of it that could still have
+// begun a character (at least one byte): a lead byte that cannot start one,
+// an overlong form, a surrogate, a character beyond U+10FFFF, one cut short.
+char32_t ReadUtf8(const unsigned char* bytes, size_t available, size_t* length);
+
+// Appends the UTF-8 bytes of a character.
+void AppendUtf8(std::string& out, char32_t c);
+
 // ASCII is the same characters in GBK, UTF-8 and UTF-16: such text is copied
-// unit for unit, and no converter is opened for it (nor UTF-16's module).
+// unit for unit.
 template <typename Unit>
 bool IsAscii(const Unit* text, size_t count) {
   return std::all_of(text, text + count, [](Unit u) { return static_cast<uint32_t>(u) < 0x80; });

@@ -62,8 +62,9 @@ bool SystemToGbk(const std::string& name, std::string* gbk) {
   if (units <= 0) return false;
   std::string out(static_cast<size_t>(units) * 2, '\0');
   BOOL defaulted = kFalse;
-  int bytes = WideCharToMultiByte(kCodePageGbk, 0, wide.data(), units, out.data(),
-                                  static_cast<int>(out.size()), nullptr, &defaulted);
+  // No look-alikes: they would name another file too.
+  int bytes = WideCharToMultiByte(kCodePageGbk, WC_NO_BEST_FIT_CHARS, wide.data(), units,
+                                  out.data(), static_cast<int>(out.size()), nullptr, &defaulted);
   if (bytes <= 0 || defaulted != kFalse) return false;
   out.resize(static_cast<size_t>(bytes));
   *gbk = std::move(out);

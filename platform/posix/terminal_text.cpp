@@ -2,11 +2,11 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <strings.h>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "platform/gbk.h"
 #include "platform/posix/converter.h"
 #include "platform/posix/terminal_text.h"
 
@@ -23,15 +23,17 @@ const char* CtypeLocaleName() {
   return "";
 }
 
-// A character set's name is UTF-8's in any spelling ("UTF-8", "utf8").
-bool IsUtf8Name(const char* name) {
+// A character set's name in one spelling ("UTF-8", "utf8": "utf8"): letters
+// without case, other signs left out, up to a modifier ("@..."). Compared
+// without the C library's case tables, which the start-up would load for it.
+std::string Spelling(const char* name) {
   std::string codeset;
   for (const char* p = name; *p != 0 && *p != '@'; ++p) {
     char c = *p;
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) codeset.push_back(c);
   }
-  return codeset == "utf8";
+  return codeset;
 }
 
 // True when a locale name gives UTF-8 as its character set, in any spelling
@@ -39,7 +41,21 @@ bool IsUtf8Name(const char* name) {
 // case, other signs ignored, up to the modifier ("@...").
 bool NamesUtf8(const char* locale) {
   const char* dot = std::strchr(locale, '.');
-  return dot != nullptr && IsUtf8Name(dot + 1);
+  return dot != nullptr && Spelling(dot + 1) == "utf8";
+}
+
+// UTF-8 to GBK through the table: "?" for each malformed sequence and each
+// character GBK lacks (no look-alikes: what is typed reads back as typed).
+std::string Utf8ToGbk(const unsigned char* bytes, size_t length) {
+  std::string out;
+  for (size_t at = 0, n = 0; at < length; at += n) {
+    const char32_t c = ReadUtf8(bytes + at, length - at, &n);
+    unsigned char gbk[2];
+    const size_t written = c <= 0xFFFF ? gbk::FromUnicode(static_cast<char16_t>(c), false, gbk) : 0;
+    if (written == 0) out.push_back('?');
+    out.append(reinterpret_cast<const char*>(gbk), written);
+  }
+  return out;
 }
 
 }  // namespace
@@ -61,18 +77,15 @@ const char* TerminalCodeset() {
   return codeset.c_str();
 }
 
-bool TerminalIsUtf8() { return IsUtf8Name(TerminalCodeset()); }
+bool TerminalIsUtf8() { return Spelling(TerminalCodeset()) == "utf8"; }
 
 bool TerminalIsGbk() {
-  const char* cs = TerminalCodeset();
-  return strcasecmp(cs, "GBK") == 0 || strcasecmp(cs, "CP936") == 0;
+  const std::string codeset = Spelling(TerminalCodeset());
+  return codeset == "gbk" || codeset == "cp936";
 }
 
-size_t GbkCharLength(const unsigned char* bytes, size_t available) {
-  if (bytes[0] >= 0x81 && bytes[0] <= 0xFE && available >= 2) return 2;
-  return 1;
-}
-
+// GBK goes to UTF-8 through the table, and on to another character set
+// through iconv.
 std::string GbkToTerminal::Convert(const char* bytes, size_t length) {
   std::string input;
   if (has_pending_) {
@@ -81,20 +94,25 @@ std::string GbkToTerminal::Convert(const char* bytes, size_t length) {
   }
   input.append(bytes, length);
   if (TerminalIsGbk()) return input;
-  static Converter cd(TerminalCodeset(), "CP936");
-  std::string out;
-  if (!cd.Valid()) return input;
-  auto replace = [](const unsigned char* p, size_t left, std::string& o) {
-    o.push_back('?');
-    return UnconvertedGbkLength(p, left);
-  };
-  size_t rest = cd.Run(input.data(), input.size(), out, replace);
-  if (rest > 0) {
-    // Only a lone lead byte can be incomplete in GBK: keep it for the next call.
-    pending_ = input[input.size() - rest];
-    has_pending_ = true;
-    for (size_t i = 1; i < rest; ++i) out.push_back('?');
+  const auto* p = reinterpret_cast<const unsigned char*>(input.data());
+  std::string utf8;
+  for (size_t at = 0, n = 0; at < input.size(); at += n) {
+    n = gbk::CharLength(p + at, input.size() - at);
+    if (at + 1 == input.size() && gbk::IsLeadByte(p[at])) {
+      pending_ = input[at];  // the byte after it comes with the next call
+      has_pending_ = true;
+      break;
+    }
+    AppendUtf8(utf8, gbk::ToUnicode(p + at, n));
   }
+  if (TerminalIsUtf8()) return utf8;
+  static Converter cd(TerminalCodeset(), "UTF-8");
+  if (!cd.Valid()) return utf8;
+  std::string out;
+  cd.Run(utf8.data(), utf8.size(), out, [](const unsigned char* c, size_t, std::string& o) {
+    o.push_back('?');
+    return Utf8Length(*c);
+  });
   return out;
 }
 
@@ -111,18 +129,17 @@ std::string GbkToTerminal::Flush() {
 }
 
 std::string TerminalToGbk(const char* bytes, size_t length) {
-  const bool utf8 = TerminalIsUtf8();
-  if (TerminalIsGbk() || (utf8 && IsAscii(bytes, length))) return std::string(bytes, length);
-  static Converter cd("CP936", TerminalCodeset());
+  if (TerminalIsGbk()) return std::string(bytes, length);
+  if (TerminalIsUtf8()) return Utf8ToGbk(reinterpret_cast<const unsigned char*>(bytes), length);
+  static Converter cd("UTF-8", TerminalCodeset());
   if (!cd.Valid()) return std::string(bytes, length);
-  std::string out;
-  auto replace = [utf8](const unsigned char* p, size_t left, std::string& o) {
+  std::string utf8;
+  size_t rest = cd.Run(bytes, length, utf8, [](const unsigned char*, size_t, std::string& o) {
     o.push_back('?');
-    return utf8 ? Utf8SequenceLength(p, left) : size_t{1};
-  };
-  size_t rest = cd.Run(bytes, length, out, replace);
-  if (rest > 0) out.push_back('?');
-  return out;
+    return size_t{1};
+  });
+  if (rest > 0) utf8.push_back('?');
+  return Utf8ToGbk(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size());
 }
 
 }  // namespace platform::posix

@@ -15,9 +15,10 @@ const char* TerminalCodeset();
 bool TerminalIsGbk();
 bool TerminalIsUtf8();
 
-// Converts GBK to the terminal's character set. A double-byte character cut at
-// the end of one call is kept and completed by the next. Bytes that are not
-// GBK become "?".
+// Converts GBK to the terminal's character set, reading it as Windows does
+// (platform/gbk.h). A double-byte character cut at the end of one call is kept
+// and completed by the next. A pair without a character becomes "?", as does
+// a character the terminal's character set lacks.
 class GbkToTerminal {
  public:
   std::string Convert(const char* bytes, size_t length);
@@ -34,8 +35,5 @@ class GbkToTerminal {
 // Converts text in the terminal's character set to GBK; characters that GBK
 // lacks, and malformed input, become "?" (the code page's default character).
 std::string TerminalToGbk(const char* bytes, size_t length);
-
-// Length of the GBK character starting at bytes[0] (1 or 2), given what follows.
-size_t GbkCharLength(const unsigned char* bytes, size_t available);
 
 }  // namespace platform::posix

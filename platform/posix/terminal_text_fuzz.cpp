@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/gbk.h"
 #include "platform/posix/terminal_text.h"
 #include "platform/testing/fuzz_check.h"
 
@@ -32,6 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   FUZZ_CHECK(chunked + converter.Flush() == shown && shown.size() <= 3 * size);
   FUZZ_CHECK(Shown(Typed(shown)) == shown && (!ascii || shown == bytes));
+  // Each GBK character, as Windows reads them, shows as one character.
+  size_t characters = 0;
+  for (size_t at = 0; at < size; at += platform::gbk::CharLength(data + at, size - at))
+    ++characters;
+  FUZZ_CHECK(std::count_if(shown.begin(), shown.end(), [](char c) { return (c & 0xC0) != 0x80; }) ==
+             static_cast<std::ptrdiff_t>(characters));
   // As typed: GBK that shows as typed where GBK has every character ("?"
   // stands for one it lacks), and that comes back through the terminal.
   std::string gbk = Typed(bytes);

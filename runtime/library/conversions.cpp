@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/gbk.h"
 #include "platform/platform.h"
 #include "runtime/core/decimal.h"
 #include "runtime/core/memory.h"
@@ -183,7 +184,7 @@ bool ReplaceAll(Text* text, Text find, Text replacement, bool release_old) {
       at += find_length;
       matched_up_to = at;
     } else {
-      at += static_cast<unsigned char>(source[at]) >= 0x80 ? 2 : 1;
+      at += platform::gbk::IsLeadByte(static_cast<unsigned char>(source[at])) ? 2 : 1;
     }
   }
   if (!any) return false;
@@ -259,7 +260,7 @@ Text TrimBlanks(int32_t count, const ArgSlot* args) {
       i += 2;
     } else if (t[i] == 0x20) {
       i += 1;
-    } else if (t[i] >= 0x80 && t[i + 1] != 0) {
+    } else if (platform::gbk::CharLength(t + i, 2) == 2) {  // NUL-terminated: two are there
       last = i + 1;
       i += 2;
     } else {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/civil_date.h"
+#include "platform/gbk.h"
 #include "platform/platform.h"
 #include "runtime/library/conversions.h"
 
@@ -188,7 +189,7 @@ bool ParseDateTimeText(Text text, DateTime* result) {
       ++i;
       continue;
     }
-    if (b >= 0x80) {
+    if (platform::gbk::IsLeadByte(b)) {
       if (ascii_form || i == 0) return false;
       if (i + 1 >= length || std::memcmp(t + i, kMarkers[n], 2) != 0) return false;
       if (n == 0) chinese_form = true;

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/gbk.h"
 #include "platform/testing/fuzz_check.h"
 #include "runtime/core/decimal.h"
 #include "runtime/library/conversions.h"
@@ -18,8 +19,10 @@ static std::string Take(Text text) {
   FUZZ_CHECK(text == nullptr || text[0] != 0);
   return TextOrEmpty(text);
 }
-// A GBK character: a byte from 0x80 on takes the next one with it.
-static size_t CharLength(const std::string& s, size_t at) { return s[at] & 0x80 ? 2 : 1; }
+static size_t CharLength(const std::string& s, size_t at) {
+  return platform::gbk::CharLength(reinterpret_cast<const unsigned char*>(s.data()) + at,
+                                   s.size() - at);
+}
 static int32_t Count(const std::string& s) { return CallLibrary(ToInteger, {TextSlot(s.c_str())}); }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
