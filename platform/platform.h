@@ -170,6 +170,11 @@ struct Api {
   BOOL (*SHGetSpecialFolderPathW)(HWND owner, WCHAR* path, int csidl, BOOL create);
   BOOL (*CreateDirectoryW)(const WCHAR* path, void* security);
   BOOL (*PathIsDirectoryW)(const WCHAR* path);
+  // The path with each part that has a short (8.3) name written by it; its
+  // length, or the size needed (NUL included) when `size` is too small; 0
+  // when the path does not exist. A volume without short names gives the
+  // path back unchanged.
+  DWORD (*GetShortPathNameW)(const WCHAR* long_path, WCHAR* short_path, DWORD size);
   // Not a Win32 call: whether a folder may hold the user's browser profile.
   // kFolderMissing when nothing is there, kFolderPrivate for a folder only the
   // user controls, reached without a link anyone else could have planted;
@@ -206,9 +211,14 @@ inline constexpr DWORD kLocaleChinesePrc = 0x0804;
 inline constexpr UINT kCodePageUtf8 = 65001;
 
 // Facts of the platform the launcher's texts depend on: the path separator
-// ("\\" on Windows, "/" on Linux, as a one-character text) and where the
-// browser is installed by default.
+// ("\\" on Windows, "/" on Linux, as a one-character text), where the
+// browser is installed by default, and the variable that names the
+// temporary-files folder ("TEMP", "TMPDIR").
 extern const char kPathSeparator[2];
 extern const char kDefaultBrowserPath[];
+extern const char kTempFolderVariable[];
+// Whether a program named *.bat or *.cmd is run by the command interpreter,
+// which expands %NAME% in its arguments, quoted or not (Windows).
+extern const bool kRunsBatchFiles;
 
 }  // namespace platform

@@ -47,6 +47,7 @@ const Api kNative = {
     .SHGetSpecialFolderPathW = posix::SHGetSpecialFolderPathW,
     .CreateDirectoryW = posix::CreateDirectoryW,
     .PathIsDirectoryW = posix::PathIsDirectoryW,
+    .GetShortPathNameW = posix::GetShortPathNameW,
     .PrivateFolderStatus = posix::PrivateFolderStatus,
 };
 
@@ -56,5 +57,7 @@ const Api& NativeApi() { return kNative; }
 
 const char kPathSeparator[2] = "/";
 const char kDefaultBrowserPath[] = "/usr/bin/google-chrome";
+const char kTempFolderVariable[] = "TMPDIR";
+const bool kRunsBatchFiles = false;
 
 }  // namespace platform

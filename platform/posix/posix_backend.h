@@ -70,6 +70,7 @@ DWORD GetTempPathW(DWORD size, WCHAR* buffer);
 BOOL SHGetSpecialFolderPathW(HWND owner, WCHAR* path, int csidl, BOOL create);
 BOOL CreateDirectoryW(const WCHAR* path, void* security);
 BOOL PathIsDirectoryW(const WCHAR* path);
+DWORD GetShortPathNameW(const WCHAR* long_path, WCHAR* short_path, DWORD size);
 int PrivateFolderStatus(const WCHAR* path);
 
 // Console (console.cpp): puts the terminal's own colours back, if we changed them.
