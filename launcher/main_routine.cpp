@@ -1,8 +1,10 @@
 #include "launcher/main_routine.h"
 
+#include <cctype>
 #include <cstring>
 #include <string>
 
+#include "launcher/path_file.h"
 #include "launcher/profile_folder.h"
 #include "launcher/routine_ids.h"
 #include "platform/platform.h"
@@ -82,6 +84,50 @@ const char kFolderNotMadeTail[] =
     "\xD4\xDA\xB2\xA2\xC7\xD2\xBF\xC9\xD2\xD4\xD0\xB4\xC8\xEB\xA3\xAC\xC8\xBB\xBA\xF3\xD4"
     "\xD9\xD4\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1\xA3";
 
+// The browser program's path has characters that cannot be used (characters
+// GBK lacks); the browser was not started: <path>. Move the browser program or
+// the working folder to a folder without such characters, then run again.
+const char kUnusableNameHead[] =
+    "   \r\n   \xE4\xAF\xC0\xC0\xC6\xF7\xB3\xCC\xD0\xF2\xB5\xC4\xC2\xB7\xBE\xB6\xC0\xEF\xD3\xD0"
+    "\xCE\xDE\xB7\xA8\xCA\xB9\xD3\xC3\xB5\xC4\xD7\xD6\xB7\xFB\xA3\xA8GBK \xC0\xEF\xC3\xBB\xD3\xD0"
+    "\xB5\xC4\xD7\xD6\xB7\xFB\xA3\xA9\xA3\xAC\xC3\xBB\xD3\xD0\xC6\xF4\xB6\xAF\xE4\xAF\xC0\xC0\xC6"
+    "\xF7\xA3\xBA\r\n   ";
+const char kUnusableNameTail[] =
+    "\r\n   \r\n   \xC7\xEB\xB0\xD1\xE4\xAF\xC0\xC0\xC6\xF7\xB3\xCC\xD0\xF2\xBB\xF2\xD4\xCB\xD0"
+    "\xD0\xC4\xBF\xC2\xBC\xB7\xC5\xB5\xBD\xC3\xFB\xD7\xD6\xC0\xEF\xC3\xBB\xD3\xD0\xD5\xE2\xD0\xA9"
+    "\xD7\xD6\xB7\xFB\xB5\xC4\xCE\xC4\xBC\xFE\xBC\xD0\xC0\xEF\xA3\xAC\xC8\xBB\xBA\xF3\xD4\xD9\xD4"
+    "\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1\xA3";
+
+// The temporary folder's name has characters that cannot be used (characters
+// GBK lacks); the browser was not started: <folder>. Name another temporary
+// folder with the environment variable <TEMP or TMPDIR>, then run again.
+const char kTempNameHead[] =
+    "   \r\n   \xC1\xD9\xCA\xB1\xCE\xC4\xBC\xFE\xBC\xD0\xB5\xC4\xC3\xFB\xD7\xD6\xC0\xEF\xD3\xD0"
+    "\xCE\xDE\xB7\xA8\xCA\xB9\xD3\xC3\xB5\xC4\xD7\xD6\xB7\xFB\xA3\xA8GBK \xC0\xEF\xC3\xBB\xD3\xD0"
+    "\xB5\xC4\xD7\xD6\xB7\xFB\xA3\xA9\xA3\xAC\xC3\xBB\xD3\xD0\xC6\xF4\xB6\xAF\xE4\xAF\xC0\xC0\xC6"
+    "\xF7\xA3\xBA\r\n   ";
+const char kTempNameTail[] = "\r\n   \r\n   \xC7\xEB\xD3\xC3\xBB\xB7\xBE\xB3\xB1\xE4\xC1\xBF ";
+const char kTempNameEnd[] =
+    " \xD6\xB8\xB6\xA8\xC1\xED\xD2\xBB\xB8\xF6\xC1\xD9\xCA\xB1\xCE\xC4\xBC\xFE\xBC\xD0\xA3\xAC\xC8"
+    "\xBB\xBA\xF3\xD4\xD9\xD4\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1\xA3";
+
+// The browser is a batch file, but the profile folder's name holds a %, which
+// the command interpreter replaces with other text; the browser was not
+// started: <folder>. Name the browser program itself in path.txt, or a
+// temporary folder without % in TEMP, then run again.
+const char kPercentHead[] =
+    "   \r\n   \xE4\xAF\xC0\xC0\xC6\xF7\xCA\xC7\xC5\xFA\xB4\xA6\xC0\xED\xCE\xC4\xBC\xFE\xA3\xAC"
+    "\xD7\xCA\xC1\xCF\xCE\xC4\xBC\xFE\xBC\xD0\xB5\xC4\xC3\xFB\xD7\xD6\xC0\xEF\xC8\xB4\xD3\xD0 %"
+    "\xA3\xAC\xC3\xFC\xC1\xEE\xBD\xE2\xCA\xCD\xC6\xF7\xBB\xE1\xB0\xD1\xCB\xFC\xBB\xBB\xB3\xC9\xB1"
+    "\xF0\xB5\xC4\xCE\xC4\xD7\xD6\xA3\xAC\xC3\xBB\xD3\xD0\xC6\xF4\xB6\xAF\xE4\xAF\xC0\xC0\xC6\xF7"
+    "\xA3\xBA\r\n   ";
+const char kPercentTail[] =
+    "\r\n   \r\n   \xC7\xEB\xD4\xDA path.txt \xC0\xEF\xD0\xB4\xE4\xAF\xC0\xC0\xC6\xF7\xB3\xCC\xD0"
+    "\xF2\xB1\xBE\xC9\xED\xA3\xAC\xBB\xF2\xD5\xDF\xD3\xC3\xBB\xB7\xBE\xB3\xB1\xE4\xC1\xBF TEMP "
+    "\xD6\xB8\xB6\xA8\xC3\xFB\xD7\xD6\xC0\xEF\xC3\xBB\xD3\xD0 % \xB5\xC4\xC1\xD9\xCA\xB1\xCE\xC4"
+    "\xBC\xFE\xBC\xD0\xA3\xAC\xC8\xBB\xBA\xF3\xD4\xD9\xD4\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1"
+    "\xA3";
+
 constexpr char kFolderName[] = "zelmorvika";
 constexpr char kOpeningQuote[] = "\"";
 constexpr char kOptionText[] = "\" --user-data-dir=";
@@ -106,7 +152,7 @@ void Complain(Text message) {
 constexpr int32_t kNamesToTry = 1000;
 
 // Why no browser may be started on the profile folder.
-enum class Refusal { kNone, kUnsafe, kNotMade };
+enum class Refusal { kNone, kUnsafe, kNotMade, kUnusableName, kPercent };
 
 // Makes this run's profile folder, fresh: below `base`, in zelmorvika, named
 // by `stamp` or, when that name is taken (two runs in one second, a clock set
@@ -118,9 +164,11 @@ Refusal MakeProfileFolder(Text base, Text stamp, OwnedText& folder) {
   OwnedText name(ConcatTexts({stamp}));
   folder.Reset(ConcatTexts({parent.get(), platform::kPathSeparator, name.get()}));
   if (base == nullptr) return Refusal::kNotMade;
-  bool unsafe_parent =
-      !NamesTempFolder(base) || FolderStatus(parent.get()) == platform::kFolderUnsafe;
-  if (unsafe_parent) {
+  if (!NamesTempFolder(base)) {
+    folder.Reset(ConcatTexts({base}));
+    return Refusal::kUnusableName;
+  }
+  if (FolderStatus(parent.get()) == platform::kFolderUnsafe) {
     folder.Reset(parent.Take());
     return Refusal::kUnsafe;
   }
@@ -162,6 +210,32 @@ Text BrowserToStart(Text path) {
   return TextFromBuffer(buffer, static_cast<int32_t>(n));
 }
 
+// Whether the command interpreter runs `browser`, a batch file, and so would
+// expand a % in the `folder` handed to it. Windows ignores dots and blanks
+// that end a file name.
+bool ExpandsPercent(Text browser, Text folder) {
+  if (!platform::kRunsBatchFiles || std::strchr(TextOrEmpty(folder), '%') == nullptr) return false;
+  std::string name = TextOrEmpty(browser);
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+  std::string extension = name.substr(name.size() < 4 ? 0 : name.size() - 4);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".bat" || extension == ".cmd";
+}
+
+Text RefusalMessage(Refusal refusal, Text folder) {
+  switch (refusal) {
+    case Refusal::kUnsafe:
+      return UnsafeFolderMessage(folder);
+    case Refusal::kUnusableName:
+      return ConcatTexts(
+          {kTempNameHead, folder, kTempNameTail, platform::kTempFolderVariable, kTempNameEnd});
+    case Refusal::kPercent:
+      return ConcatTexts({kPercentHead, folder, kPercentTail});
+    default:
+      return FolderNotMadeMessage(folder);
+  }
+}
+
 // The argument quoted so that the Microsoft C runtime's splitting gives it back
 // whole: backslashes before a quote are doubled, quotes escaped.
 std::string Quoted(const char* argument) {
@@ -194,6 +268,10 @@ Text UnsafeFolderMessage(Text folder) {
 
 Text FolderNotMadeMessage(Text folder) {
   return ConcatTexts({kFolderNotMadeHead, folder, kFolderNotMadeTail});
+}
+
+Text UnusableNameMessage(Text path) {
+  return ConcatTexts({kUnusableNameHead, path, kUnusableNameTail});
 }
 
 Text BrowserCommandLine(Text browser_path, Text profile_folder) {
@@ -248,20 +326,18 @@ int32_t MainRoutine() {
   // working folder, not the program's.
   OwnedText path_file(
       ConcatTexts({".", platform::kPathSeparator, platform::kPathSeparator, "path.txt"}));
+  OwnedText unusable_name;  // the message, when GBK cannot name the path
   if (FileExists(path_file.get())) {
-    OwnedBytes contents(CallLibrary(ReadFileBytes, {TextSlot(path_file.get())}));
-    OwnedText text(CallLibrary(ToText, {BytesSlot(BytesOrEmpty(contents.get()))}));
-    contents.Reset();
-    OwnedText trimmed(CallLibrary(TrimBlanks, {TextSlot(TextOrEmpty(text.get()))}));
-    text.Reset();
-    browser_path.Reset(trimmed.Take());
+    bool unusable = false;
+    browser_path.Reset(ReadPathFile(path_file.get(), &unusable));
+    if (unusable) unusable_name.Reset(UnusableNameMessage(browser_path.get()));
   }
   browser_path.Reset(BrowserToStart(browser_path.get()));
 
   int32_t result = 0;
   OwnedText profile_folder;
-  if (!FileExists(browser_path.get())) {
-    OwnedText message(NotFoundMessage());
+  if (unusable_name.get() != nullptr || !FileExists(browser_path.get())) {
+    OwnedText message(unusable_name.get() != nullptr ? unusable_name.Take() : NotFoundMessage());
     Complain(message.get());
     result = 1;
   } else {
@@ -286,14 +362,16 @@ int32_t MainRoutine() {
 
     for (int32_t i = 1; i <= count; ++i) {
       Refusal refusal = Refusal::kNone;
-      if (i == 1) {
+      if (i == 1 && ExpandsPercent(browser_path.get(), base.get())) {
+        refusal = Refusal::kPercent;
+        profile_folder.Reset(ConcatTexts({base.get()}));
+      } else if (i == 1) {
         refusal = MakeProfileFolder(base.get(), stamp_copy.get(), profile_folder);
       } else if (FolderStatus(profile_folder.get()) != platform::kFolderPrivate) {
         refusal = Refusal::kUnsafe;  // gone, or not what was made
       }
       if (refusal != Refusal::kNone) {
-        OwnedText message(refusal == Refusal::kUnsafe ? UnsafeFolderMessage(profile_folder.get())
-                                                      : FolderNotMadeMessage(profile_folder.get()));
+        OwnedText message(RefusalMessage(refusal, profile_folder.get()));
         Complain(message.get());
         result = 1;
         break;

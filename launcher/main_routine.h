@@ -31,6 +31,9 @@ Text UnsafeFolderMessage(Text folder);
 // The message shown instead of starting the browser when no fresh `folder`
 // could be made.
 Text FolderNotMadeMessage(Text folder);
+// The message shown instead of the browser-not-found message when GBK cannot
+// name the browser's `path` from path.txt.
+Text UnusableNameMessage(Text path);
 
 // The command line of one browser start. The folder is quoted (by the
 // Microsoft C runtime's rules) only when it holds a blank, a double quote or

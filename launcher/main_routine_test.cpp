@@ -26,6 +26,10 @@ std::string Unsafe(const std::string& folder) {  // in red, as shown
 std::string NotMade(const std::string& folder) {
   return "<12>" + texts::not_made_head + folder + texts::not_made_tail;
 }
+std::string TempName(const std::string& folder) {
+  return "<12>" + texts::temp_name_head + folder + texts::temp_name_tail +
+         platform::kTempFolderVariable + texts::temp_name_end;
+}
 
 // A machine with the browser in its default place and a temporary-files folder.
 struct Machine : fake::FakeSystem {
@@ -65,6 +69,11 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
   taken.Tool({"1\r\n"});
   EXPECT_EQ(taken.Calls("CreateProcessA"),
             Lines{Start(kBrowser, kParent + Path("/1705285230002"))});
+  Machine hangul;  // a temporary-files folder GBK cannot write goes by its short name
+  hangul.temp = Wide(Path("R:/")) + u"\uAE40" + Wide(Path("/"));
+  hangul.short_names[hangul.temp] = Wide(Path("R:/T m p/"));
+  hangul.Tool({"1\r\n"});
+  EXPECT_EQ(hangul.Calls("CreateProcessA"), Lines{Start(kBrowser)});
   // clang-format off
   const struct { void (*set)(Machine&); std::string message; size_t starts = 0; } cases[] = {
       {[](Machine& m) { m.folders_allowed = 0; }, NotMade(kFolder)},
@@ -77,8 +86,8 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
       {[](Machine& m) { m.unsafe = {Wide(kFolder)}; }, Unsafe(kFolder)},
       // A folder that turns unsafe after the first start.
       {[](Machine& m) { m.unsafe = {Wide(kFolder)}; m.unsafe_after = 3; }, Unsafe(kFolder), 1},
-      // A temporary-files folder GBK cannot write names another folder.
-      {[](Machine& m) { m.temp[4] = u'\u0E01'; }, Unsafe(Path("R:/T?m p/zelmorvika"))}};
+      // A temporary-files folder GBK cannot write, without a short name.
+      {[](Machine& m) { m.temp[4] = u'\u0E01'; }, TempName(Path("R:/T?m p/"))}};
   // clang-format on
   for (const auto& c : cases) {
     Machine m;
@@ -88,6 +97,51 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
     EXPECT_EQ(m.Calls("ReadConsoleA").size(), 2u);  // the count, then the wait for Enter
     EXPECT_EQ(m.Calls("CreateProcessA").size(), c.starts);
   }
+}
+
+std::string Utf16(const std::u16string& text, bool big_endian) {  // with its byte-order mark
+  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t unit : text)
+    bytes += big_endian ? std::string{char(unit >> 8), char(unit)}
+                        : std::string{char(unit), char(unit >> 8)};
+  return bytes;
+}
+
+TEST(MainRoutine, PathFileIsReadInEachEncodingEditorsSaveItIn) {
+  const std::string gbk = kBrowser + "\xD6\xD0", utf8 = kBrowser + "\xE4\xB8\xAD";  // 中
+  const std::string either = kBrowser + "\xD6\xB0";  // 职 in GBK, and valid UTF-8
+  const std::string refused = "<10>" + texts::banner + "<12>" + texts::unusable_head + kBrowser +
+                              "?" + texts::unusable_tail;
+  const std::pair<std::string, std::string> cases[] = {
+      {" \xA1\xA1" + gbk + " \t\r\n", Start(gbk)},
+      {utf8 + "\r\n", Start(gbk)},
+      {"\xEF\xBB\xBF" + kBrowser + "\n", Start(kBrowser)},
+      {Utf16(Wide(kBrowser) + u"\u4E2D\r\n", false), Start(gbk)},
+      {Utf16(Wide(kBrowser) + u"\u4E2D", true), Start(gbk)},
+      {either, Start(either)},
+      {kBrowser + "\xC3\xB6", Start(kBrowser + "~1")},  // ö, outside GBK: by its short name
+      {kBrowser + "\xC3\xA4", refused}};                // ä, without one
+  for (const auto& [content, expected] : cases) {
+    Machine m;
+    m.files[Path(".//path.txt")] = content;
+    m.files[gbk], m.files[either], m.files[kBrowser + "~1"];
+    m.short_names[Wide(kBrowser) + u"\u00F6"] = Wide(kBrowser + "~1");
+    m.Tool({"1"});
+    const Lines starts = m.Calls("CreateProcessA");
+    EXPECT_EQ(starts.empty() ? m.out : starts[0], expected) << content;
+  }
+}
+
+TEST(MainRoutine, ABatchFileBrowserIsNotHandedAFolderWithAPercentSign) {
+  Machine m;  // the command interpreter, which runs it, would expand %OS%
+  const std::string batch = kBrowser + ".CMD.", temp = Path("R:/%OS%/");
+  m.files[batch], m.files[Path(".//path.txt")] = batch;
+  m.temp = Wide(temp), m.folders.insert(Wide(Path("R:/%OS%")));
+  m.Tool({"1"});
+  const bool refused = platform::kRunsBatchFiles;  // only on Windows
+  EXPECT_EQ(m.out,
+            kPrompted + (refused ? "<12>" + texts::percent_head + temp + texts::percent_tail : ""));
+  EXPECT_EQ(m.Calls("CreateProcessA").size(), refused ? 0u : 1u);
 }
 
 TEST(SetConsoleColour, BrightTextOrOneOfFourBrightBackgrounds) {

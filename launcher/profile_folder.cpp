@@ -116,12 +116,31 @@ bool IsDirectoryWide(Bytes wide) {
          static_cast<platform::BOOL>(platform::FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool SameBytes(Bytes a, Bytes b) {
+  int32_t length = BytesLength(a);
+  return length == BytesLength(b) &&
+         std::memcmp(BytesData(a), BytesData(b), static_cast<size_t>(length)) == 0;
+}
+
 // A copy of `wide` with exactly one NUL unit after its units.
 Bytes Terminated(Bytes wide) { return ConcatBytes({BytesOrEmpty(wide), &kNulUnit.header}); }
 
+// Whether GBK writes every character of the wide path: its text names the
+// same path again.
+bool SurvivesGbk(Bytes wide) {
+  OwnedText text(WideToText(wide, Given<int32_t>(platform::kCodePageGbk)));
+  OwnedBytes back(TextToWide(text.get()));
+  return SameBytes(back.get(), wide);
+}
+
 }  // namespace
 
-Text TempFolderText() { return SpecialFolderText(kTempFolderKind); }
+Text TempFolderText() {
+  OwnedBytes wide(SpecialFolderWide(kTempFolderKind));
+  OwnedBytes usable(GbkWritableWide(wide.get()));
+  return WideToText(usable.get() != nullptr ? usable.get() : wide.get(),
+                    Given<int32_t>(platform::kCodePageGbk));
+}
 
 Text SpecialFolderText(int32_t kind, std::optional<int32_t> csidl) {
   OwnedBytes wide(SpecialFolderWide(kind, csidl));
@@ -242,11 +261,22 @@ Text NextTimestamp(Text stamp) {
 bool NamesTempFolder(Text base) {
   if (base == nullptr) return false;
   OwnedBytes real(SpecialFolderWide(kTempFolderKind));
+  OwnedBytes usable(GbkWritableWide(real.get()));
   OwnedBytes named(TextToWide(base));
-  int32_t length = BytesLength(real.get());
-  return length == BytesLength(named.get()) &&
-         std::memcmp(BytesData(real.get()), BytesData(named.get()), static_cast<size_t>(length)) ==
-             0;
+  return usable.get() != nullptr && SameBytes(usable.get(), named.get());
+}
+
+Bytes GbkWritableWide(Bytes wide) {
+  if (wide == nullptr) return nullptr;
+  if (SurvivesGbk(wide)) return ConcatBytes({wide});
+  const platform::Api& os = platform::Os();
+  platform::DWORD size = os.GetShortPathNameW(Units(wide), nullptr, 0);
+  if (size == 0 || size > 0x3FFFFFFF) return nullptr;
+  OwnedBytes buffer(ZeroBytes(static_cast<int32_t>(size) * 2));
+  platform::DWORD n = os.GetShortPathNameW(Units(wide), Units(buffer.get()), size);
+  if (n == 0 || n >= size) return nullptr;
+  OwnedBytes short_name(CopyOf(Units(buffer.get()), static_cast<int32_t>(2 * n + 2)));
+  return SurvivesGbk(short_name.get()) ? short_name.Take() : nullptr;
 }
 
 int FolderStatus(Text path) {

@@ -10,7 +10,8 @@
 #include "runtime/library/datetime.h"
 
 // The temporary-files folder with a trailing separator; null when the
-// platform gives none.
+// platform gives none. Where GBK lacks characters of its name, it is named by
+// its short name, when it has one.
 Text TempFolderText();
 
 // A special folder (kinds 1 to 13; others mean the desktop, 3), or the folder
@@ -43,9 +44,13 @@ bool MakeDirectory(Text path);
 Text NextTimestamp(Text stamp);
 
 // Whether `base` (a result of TempFolderText) names the temporary-files folder
-// itself: false when there is none, or when it holds characters GBK cannot
-// write, which came back as the default character and so name another folder.
+// itself: false when there is none, or when GBK cannot write its name (nor its
+// short name): the default character stands in for them, naming another folder.
 bool NamesTempFolder(Text base);
+
+// The wide path in a form GBK writes whole: itself, or else its short (8.3)
+// name; null when neither will do (no such path, or no short names).
+Bytes GbkWritableWide(Bytes wide);
 
 // Whether `path` may hold the user's browser profile: platform::kFolderMissing,
 // kFolderPrivate, or kFolderUnsafe (a link, or a folder another user controls).

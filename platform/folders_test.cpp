@@ -25,6 +25,11 @@ TEST(Folders, TheTempFolderEndsWithTheSeparatorAndFoldersAreMadeOnce) {
   EXPECT_TRUE(os.CreateDirectoryW(dir.c_str(), nullptr) && !os.CreateDirectoryW(dir.c_str(), 0));
   EXPECT_EQ(os.PathIsDirectoryW(dir.c_str()), 0x10);  // FILE_ATTRIBUTE_DIRECTORY
   EXPECT_EQ(os.PrivateFolderStatus(dir.c_str()), kFolderPrivate);
+  WCHAR by_short_name[1024] = {};  // the same folder, perhaps by another name: \u4E2D is not 8.3
+  const DWORD n = os.GetShortPathNameW(dir.c_str(), by_short_name, 1024);
+  EXPECT_TRUE(n && os.GetShortPathNameW(dir.c_str(), 0, 0) == n + 1 &&
+              n == DWORD(os.lstrlenW(by_short_name)));
+  EXPECT_TRUE(os.PathIsDirectoryW(by_short_name) && !os.GetShortPathNameW(in.c_str(), 0, 0));
   EXPECT_FALSE(os.CreateDirectoryW(in.c_str(), 0) || os.PrivateFolderStatus(in.c_str()));
 }
 

@@ -166,6 +166,10 @@ inline constexpr int IDOK = 1;
   X(BOOL, SHGetSpecialFolderPathW, (HWND owner, WCHAR* path, int csidl, BOOL create))          \
   X(BOOL, CreateDirectoryW, (const WCHAR* path, void* security))                               \
   X(BOOL, PathIsDirectoryW, (const WCHAR* path))                                               \
+  /* The path with each part that has a short (8.3) name written by it; its length, or */   \
+  /* the size needed (NUL included) when `size` is too small; 0 when the path does not */   \
+  /* exist. A volume without short names gives the path back unchanged. */                  \
+  X(DWORD, GetShortPathNameW, (const WCHAR* long_path, WCHAR* short_path, DWORD size))         \
   X(int, PrivateFolderStatus, (const WCHAR* path))
 
 // Console (console.cpp): the standard handles, their bytes, keys and colours.
@@ -231,9 +235,10 @@ inline constexpr int IDOK = 1;
 
 // clang-format on
 
-#define ZV_ALL_CALLS(X)                                                               \
-  ZV_FILES_CALLS(X) ZV_FOLDERS_CALLS(X) ZV_CONSOLE_CALLS(X) ZV_PROCESSES_CALLS(X) \
-      ZV_CODE_PAGES_CALLS(X) ZV_CLOCK_CALLS(X) ZV_MODULES_CALLS(X) ZV_MESSAGE_BOXES_CALLS(X)
+#define ZV_ALL_CALLS(X)                                                                \
+  ZV_FILES_CALLS(X)                                                                    \
+  ZV_FOLDERS_CALLS(X) ZV_CONSOLE_CALLS(X) ZV_PROCESSES_CALLS(X) ZV_CODE_PAGES_CALLS(X) \
+      ZV_CLOCK_CALLS(X) ZV_MODULES_CALLS(X) ZV_MESSAGE_BOXES_CALLS(X)
 
 struct Api {
 #define ZV_API_MEMBER(result, name, parameters) result(*name) parameters;
@@ -260,9 +265,14 @@ class ScopedApi {
 };
 
 // Facts of the platform the launcher's texts depend on: the path separator
-// ("\\" on Windows, "/" on Linux, as a one-character text) and where the
-// browser is installed by default.
+// ("\\" on Windows, "/" on Linux, as a one-character text), where the
+// browser is installed by default, and the variable that names the
+// temporary-files folder ("TEMP", "TMPDIR").
 extern const char kPathSeparator[2];
 extern const char kDefaultBrowserPath[];
+extern const char kTempFolderVariable[];
+// Whether a program named *.bat or *.cmd is run by the command interpreter,
+// which expands %NAME% in its arguments, quoted or not (Windows).
+extern const bool kRunsBatchFiles;
 
 }  // namespace platform

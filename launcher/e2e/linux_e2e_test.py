@@ -17,6 +17,8 @@ NOBODY = 65534
 NOT_FOUND = "谷歌浏览器程序未找到".encode()
 UNSAFE = "浏览器资料文件夹不安全".encode()
 NOT_MADE = "浏览器资料文件夹无法创建".encode()
+TEMP_NAME = "临时文件夹的名字里有无法使用的字符".encode()
+UNUSABLE = "浏览器程序的路径里有无法使用的字符".encode()
 
 
 def as_nobody():
@@ -75,9 +77,8 @@ class Flow(Case):
         os.rename(os.path.join(self.work, "path.txt"), os.path.join(self.root, "path.txt"))
         self.refused(self.start(), NOT_FOUND, b"/usr/bin/google-chrome\r\n", key=b"\x04")
         browser = self.browser.encode()
-        for content in [browser + b"\r\n", b"   ", b"", b"a" * (100 << 20),
-                        bytes(range(1, 256)) * 40, browser + b"\xd6", b"\xff\x80\xfe\x7f" + browser,
-                        b"\xef\xbb\xbf" + browser, quoted, b'"' + browser]:
+        for content in [b"   ", b"", b"a" * (100 << 20), bytes(range(1, 256)) * 40,
+                        browser + b"\xd6", b"\xff\x80\xfe\x7f" + browser, quoted, b'"' + browser]:
             self.write_path_file(content)
             self.refused(self.start(), NOT_FOUND)
         self.assertEqual(self.folders(), [])
@@ -95,6 +96,25 @@ class Flow(Case):
             self.assertEqual(self.start("1", env=env).finish(), 0)
         started = [program for _, program in self.starts(programs=True)]
         self.assertEqual(started, [os.path.join(self.work, n) for n in names] + [self.browser])
+
+
+class PathFile(Case):
+    def test_path_file_in_each_encoding_editors_save_it_in(self):
+        # Characters GBK lacks, in the browser's path or the working folder, are named as such.
+        self.write_path_file(self.write_script(os.path.join(self.root, "ö", "fb")).encode())
+        self.refused(self.start(), UNUSABLE)
+        os.rename(self.work, self.work + "ö")
+        self.work += "ö"
+        self.write_script(os.path.join(self.work, "fb"))
+        self.write_path_file(b"fb")
+        self.refused(self.start(), UNUSABLE, b"fb")
+        browser = self.write_script(os.path.join(self.root, "浏览器", "fb"))
+        line = browser + "\r\n"  # as echo and Notepad write it, in UTF-8, ANSI, UTF-8 and UTF-16
+        for content in [browser.encode() + b"\n", line.encode("gbk"), b"\xef\xbb\xbf" + line.encode(),
+                        b"\xff\xfe" + line.encode("utf-16-le")]:
+            self.write_path_file(content)
+            self.assertEqual(self.start("1").finish(), 0)
+        self.assertEqual([program for _, program in self.starts(programs=True)], [browser] * 4)
 
 
 class TempFolder(Case):
@@ -116,7 +136,7 @@ class TempFolder(Case):
         for name in ["\u0e44\u0e17\u0e22".encode(), b"caf\xe9"]:  # Thai; Latin-1 on UTF-8
             path = os.path.join(self.root.encode(), name)
             os.makedirs(path)
-            self.refused(self.start("1", path), UNSAFE)
+            self.refused(self.start("1", path), TEMP_NAME)
             self.assertEqual(os.listdir(path), [])
         self.assertFalse([n for n in os.listdir(self.root) if "?" in n])
         if os.geteuid() != 0:

@@ -16,5 +16,7 @@ const Api& NativeApi() { return kNative; }
 
 const char kPathSeparator[2] = "/";
 const char kDefaultBrowserPath[] = "/usr/bin/google-chrome";
+const char kTempFolderVariable[] = "TMPDIR";
+const bool kRunsBatchFiles = false;
 
 }  // namespace platform

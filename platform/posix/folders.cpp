@@ -247,4 +247,15 @@ BOOL PathIsDirectoryW(const WCHAR* path) {
   return IsDirectoryName(ToFileName(path)) ? static_cast<BOOL>(FILE_ATTRIBUTE_DIRECTORY) : kFalse;
 }
 
+// Linux keeps no short names: an existing path is given back as it is.
+DWORD GetShortPathNameW(const WCHAR* long_path, WCHAR* short_path, DWORD size) {
+  struct stat st {};
+  if (long_path == nullptr || stat(ToFileName(long_path).c_str(), &st) != 0) return 0;
+  std::u16string path = long_path;
+  if (short_path == nullptr || path.size() + 1 > size) return static_cast<DWORD>(path.size() + 1);
+  path.copy(short_path, path.size());
+  short_path[path.size()] = 0;
+  return static_cast<DWORD>(path.size());
+}
+
 }  // namespace platform::posix

@@ -55,6 +55,7 @@ class FakeSystem {  // one at a time
   int folders_allowed = -1;  // folders that can still be made (-1: any)
   int unsafe_after = 0;
   std::u16string temp, special;  // GetTempPathW, SHGetSpecialFolderPathW; empty: none
+  std::map<std::u16string, std::u16string> short_names;  // the only paths that have one
   // Console: lines ReadConsoleA delivers as they stand (then it fails), keys
   // _getch gives (then -1); output with colour changes as <attribute>.
   bool console = true;  // GetStdHandle gives handles
@@ -264,6 +265,13 @@ inline Api MakeApi() {
   };
   api.PathIsDirectoryW = [](const WCHAR* path) -> BOOL {
     return path != nullptr && g->folders.count(path) != 0 ? FILE_ATTRIBUTE_DIRECTORY : kFalse;
+  };
+  api.GetShortPathNameW = [](const WCHAR* path, WCHAR* out, DWORD size) -> DWORD {
+    const auto found = g->short_names.find(path);
+    if (found == g->short_names.end() || found->second.size() >= size)
+      return found == g->short_names.end() ? 0 : found->second.size() + 1;
+    std::copy(found->second.c_str(), found->second.c_str() + found->second.size() + 1, out);
+    return found->second.size();
   };
   api.PrivateFolderStatus = [](const WCHAR* path) {
     if (g->unsafe.count(path) != 0 && g_changes >= g->unsafe_after) return kFolderUnsafe;

@@ -16,5 +16,7 @@ const Api& NativeApi() { return kNative; }
 
 const char kPathSeparator[2] = "\\";
 const char kDefaultBrowserPath[] = "C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe";
+const char kTempFolderVariable[] = "TEMP";
+const bool kRunsBatchFiles = true;
 
 }  // namespace platform

@@ -15,6 +15,10 @@ BOOL CreateDirectoryW(const WCHAR* path, void* security) {
 
 BOOL PathIsDirectoryW(const WCHAR* path) { return ::PathIsDirectoryW(W(path)); }
 
+DWORD GetShortPathNameW(const WCHAR* long_path, WCHAR* short_path, DWORD size) {
+  return ::GetShortPathNameW(W(long_path), W(short_path), size);
+}
+
 // The temporary-files folder belongs to the user: whatever exists is private.
 int PrivateFolderStatus(const WCHAR* path) {
   return ::GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES ? kFolderMissing : kFolderPrivate;
