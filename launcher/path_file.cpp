@@ -72,7 +72,7 @@ Text GbkPath(std::u16string wide, bool* unusable) {
   std::memcpy(const_cast<uint8_t*>(BytesData(block)), wide.data(), 2 * wide.size());
   OwnedBytes usable(GbkWritableWide(units.get()));
   OwnedText text(WideToText(usable.get() != nullptr ? usable.get() : units.get(),
-                            Given<int32_t>(platform::kCodePageGbk)));
+                            static_cast<int32_t>(platform::kCodePageGbk)));
   const platform::Api& os = platform::Os();
   *unusable = usable.get() == nullptr || text.get() == nullptr ||
               (os.PathIsRelativeA(text.get()) != 0 &&

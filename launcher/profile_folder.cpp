@@ -128,7 +128,7 @@ Bytes Terminated(Bytes wide) { return ConcatBytes({BytesOrEmpty(wide), &kNulUnit
 // Whether GBK writes every character of the wide path: its text names the
 // same path again.
 bool SurvivesGbk(Bytes wide) {
-  OwnedText text(WideToText(wide, Given<int32_t>(platform::kCodePageGbk)));
+  OwnedText text(WideToText(wide, static_cast<int32_t>(platform::kCodePageGbk)));
   OwnedBytes back(TextToWide(text.get()));
   return SameBytes(back.get(), wide);
 }
@@ -139,7 +139,7 @@ Text TempFolderText() {
   OwnedBytes wide(SpecialFolderWide(kTempFolderKind));
   OwnedBytes usable(GbkWritableWide(wide.get()));
   return WideToText(usable.get() != nullptr ? usable.get() : wide.get(),
-                    Given<int32_t>(platform::kCodePageGbk));
+                    static_cast<int32_t>(platform::kCodePageGbk));
 }
 
 Text SpecialFolderText(int32_t kind, std::optional<int32_t> csidl) {
