@@ -156,6 +156,13 @@ struct Api {
   // The path made absolute against the working folder; its length, or the
   // size needed (NUL included) when `size` is too small; 0 on failure.
   DWORD (*GetFullPathNameA)(const char* path, DWORD size, char* buffer, char** file_part);
+  // Not a Win32 call: whether anyone but the user or root decides what the
+  // file at `path` holds. 0 when the file and each link on the way to it
+  // belong to the user or to root (on Windows, every file). Otherwise the first
+  // entry that does not, and the name of the account it belongs to, go to
+  // `buffer` as two texts each ending in a NUL; the result is their size, both
+  // NULs counted, and nothing is written when that exceeds `size`.
+  DWORD (*GetForeignOwner)(const char* path, char* buffer, DWORD size);
 
   // Programs.
   void (*GetStartupInfoA)(STARTUPINFOA* info);
@@ -171,11 +178,19 @@ struct Api {
   BOOL (*CreateDirectoryW)(const WCHAR* path, void* security);
   BOOL (*PathIsDirectoryW)(const WCHAR* path);
   // Not a Win32 call: whether a folder may hold the user's browser profile.
-  // kFolderMissing when nothing is there, kFolderPrivate for a folder only the
-  // user controls, reached without a link anyone else could have planted;
-  // kFolderUnsafe for anything else. On Windows every existing path counts as
-  // private: the temporary-files folder belongs to the user.
-  int (*PrivateFolderStatus)(const WCHAR* path);
+  // kFolderMissing when nothing is there (or the path is too long for the
+  // system), kFolderPrivate for a folder only the user controls, reached
+  // without a link anyone else could have planted; otherwise kFolderUnsafe,
+  // or kFolderForeign when the entry at fault belongs to another account (so
+  // the user cannot remove it). That entry (a folder on the way, a link, or the
+  // folder itself) goes to `culprit`, when given, cut to `size` units with
+  // the NUL. On Windows every existing path counts as private: the
+  // temporary-files folder belongs to the user.
+  int (*PrivateFolderStatus)(const WCHAR* path, WCHAR* culprit, DWORD size);
+  // Not a Win32 call: what the name of the tool's folder in the temporary-files
+  // folder ends with. Nothing on Windows, where that folder is the user's own;
+  // "-<user id>" on Linux, where every account shares it (as tmux-<uid>).
+  const char* (*UserFolderSuffix)();
 };
 
 // The table in force: the real backend unless a test installed another.
@@ -199,6 +214,7 @@ class ScopedApi {
 inline constexpr int kFolderMissing = 0;
 inline constexpr int kFolderPrivate = 1;
 inline constexpr int kFolderUnsafe = -1;
+inline constexpr int kFolderForeign = -2;
 
 // Code page and locale (Chinese, PRC) of the program's texts, and UTF-8's code page.
 inline constexpr UINT kCodePageGbk = 936;

@@ -40,6 +40,7 @@ const Api kNative = {
     .PathFileExistsA = posix::PathFileExistsA,
     .PathIsRelativeA = posix::PathIsRelativeA,
     .GetFullPathNameA = posix::GetFullPathNameA,
+    .GetForeignOwner = posix::GetForeignOwner,
     .GetStartupInfoA = posix::GetStartupInfoA,
     .CreateProcessA = posix::CreateProcessA,
     .WaitForSingleObject = posix::WaitForSingleObject,
@@ -48,6 +49,7 @@ const Api kNative = {
     .CreateDirectoryW = posix::CreateDirectoryW,
     .PathIsDirectoryW = posix::PathIsDirectoryW,
     .PrivateFolderStatus = posix::PrivateFolderStatus,
+    .UserFolderSuffix = posix::UserFolderSuffix,
 };
 
 }  // namespace

@@ -54,6 +54,7 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read, void* overlap
 BOOL PathFileExistsA(const char* path);
 BOOL PathIsRelativeA(const char* path);
 DWORD GetFullPathNameA(const char* path, DWORD size, char* buffer, char** file_part);
+DWORD GetForeignOwner(const char* path, char* buffer, DWORD size);
 
 // Handles of every kind (handles.cpp).
 BOOL CloseHandle(HANDLE handle);
@@ -70,7 +71,8 @@ DWORD GetTempPathW(DWORD size, WCHAR* buffer);
 BOOL SHGetSpecialFolderPathW(HWND owner, WCHAR* path, int csidl, BOOL create);
 BOOL CreateDirectoryW(const WCHAR* path, void* security);
 BOOL PathIsDirectoryW(const WCHAR* path);
-int PrivateFolderStatus(const WCHAR* path);
+int PrivateFolderStatus(const WCHAR* path, WCHAR* culprit, DWORD size);
+const char* UserFolderSuffix();
 
 // Console (console.cpp): puts the terminal's own colours back, if we changed them.
 void RestoreTerminalColours();

@@ -133,6 +133,8 @@ BOOL IsRelativeA(const char* path) { return ::PathIsRelativeA(path); }
 DWORD FullPathA(const char* path, DWORD size, char* buffer, char** file_part) {
   return ::GetFullPathNameA(path, size, buffer, file_part);
 }
+// Every file passes on Windows, whose temporary-files folder is the user's own.
+DWORD ForeignOwner(const char*, char*, DWORD) { return 0; }
 
 void StartupInfo(STARTUPINFOA* info) { ::GetStartupInfoA(reinterpret_cast<::STARTUPINFOA*>(info)); }
 BOOL StartProcess(const char* application, char* command_line, void* process_security,
@@ -155,9 +157,10 @@ BOOL MakeDirectory(const WCHAR* path, void* security) {
   return ::CreateDirectoryW(W(path), static_cast<LPSECURITY_ATTRIBUTES>(security));
 }
 BOOL IsDirectory(const WCHAR* path) { return ::PathIsDirectoryW(W(path)); }
-int FolderStatus(const WCHAR* path) {
+int FolderStatus(const WCHAR* path, WCHAR*, DWORD) {
   return ::GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES ? kFolderMissing : kFolderPrivate;
 }
+const char* FolderSuffix() { return ""; }
 
 const Api kNative = {
     .AfxWinInit = FrameworkInit,
@@ -195,6 +198,7 @@ const Api kNative = {
     .PathFileExistsA = FileExistsA,
     .PathIsRelativeA = IsRelativeA,
     .GetFullPathNameA = FullPathA,
+    .GetForeignOwner = ForeignOwner,
     .GetStartupInfoA = StartupInfo,
     .CreateProcessA = StartProcess,
     .WaitForSingleObject = Wait,
@@ -203,6 +207,7 @@ const Api kNative = {
     .CreateDirectoryW = MakeDirectory,
     .PathIsDirectoryW = IsDirectory,
     .PrivateFolderStatus = FolderStatus,
+    .UserFolderSuffix = FolderSuffix,
 };
 
 }  // namespace
