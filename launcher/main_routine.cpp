@@ -72,6 +72,31 @@ const char kUnsafeFolderTail[] =
     "\xEB\xC9\xBE\xB3\xFD\xCB\xFC\xBB\xF2\xBB\xBB\xD2\xBB\xB8\xF6\xC1\xD9\xCA\xB1\xCE\xC4\xBC"
     "\xFE\xBC\xD0\xBA\xF3\xD4\xD9\xD4\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1\xA3";
 
+// It belongs to another user, so you cannot delete or change it. Set the
+// environment variable TMPDIR to a folder of your own (for example export
+// TMPDIR=$HOME/tmp), then run again.
+const char kUnsafeForeignTail[] =
+    "\r\n   \r\n   \xCB\xFC\xCA\xF4\xD3\xDA\xB1\xF0\xB5\xC4\xD3\xC3\xBB\xA7\xA3\xAC\xC4\xFA\xCE"
+    "\xDE\xB7\xA8\xC9\xBE\xB3\xFD\xBB\xF2\xD0\xDE\xB8\xC4\xCB\xFC\xA1\xA3\xC7\xEB\xB0\xD1\xBB"
+    "\xB7\xBE\xB3\xB1\xE4\xC1\xBF TMPDIR \xC9\xE8\xCE\xAA\xC4\xFA\xD7\xD4\xBC\xBA\xB5\xC4\xCE"
+    "\xC4\xBC\xFE\xBC\xD0\xA3\xA8\xC0\xFD\xC8\xE7 export TMPDIR=$HOME/tmp\xA3\xA9\xBA\xF3\xD4"
+    "\xD9\xD4\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1\xA3";
+
+// This file belongs to another user; the browser was not started: <file>
+// It belongs to the user <account>. Only files of your own or root's (path.txt,
+// the browser program it names and the links on the way) are used. Use a file
+// of your own, then run again.
+const char kForeignFileHead[] =
+    "   \r\n   \xD5\xE2\xB8\xF6\xCE\xC4\xBC\xFE\xCA\xF4\xD3\xDA\xB1\xF0\xB5\xC4\xD3\xC3\xBB\xA7"
+    "\xA3\xAC\xC3\xBB\xD3\xD0\xC6\xF4\xB6\xAF\xE4\xAF\xC0\xC0\xC6\xF7\xA3\xBA\r\n   ";
+const char kForeignFileMiddle[] = "\r\n   \r\n   \xCB\xFC\xCA\xF4\xD3\xDA\xD3\xC3\xBB\xA7 ";
+const char kForeignFileTail[] =
+    "\xA1\xA3\xB1\xBE\xC8\xED\xBC\xFE\xD6\xBB\xCA\xB9\xD3\xC3\xC4\xFA\xD7\xD4\xBC\xBA\xBB\xF2"
+    " root \xB5\xC4\xCE\xC4\xBC\xFE\xA3\xA8path.txt\xA1\xA2\xCB\xFC\xD6\xB8\xCF\xF2\xB5\xC4\xE4"
+    "\xAF\xC0\xC0\xC6\xF7\xB3\xCC\xD0\xF2\xBA\xCD\xCD\xBE\xD6\xD0\xB5\xC4\xC1\xB4\xBD\xD3\xA3"
+    "\xA9\xA1\xA3\xC7\xEB\xBB\xBB\xD3\xC3\xC4\xFA\xD7\xD4\xBC\xBA\xB5\xC4\xCE\xC4\xBC\xFE\xBA"
+    "\xF3\xD4\xD9\xD4\xCB\xD0\xD0\xB8\xC3\xC8\xED\xBC\xFE\xA1\xA3";
+
 // The browser profile folder could not be made; the browser was not started:
 // <folder>. Make sure the temporary folder exists and can be written to, then
 // run again.
@@ -151,16 +176,33 @@ void Complain(Text message) {
 // Names tried for the profile folder before giving up: a second of names.
 constexpr int32_t kNamesToTry = 1000;
 
-// Why no browser may be started on the profile folder.
-enum class Refusal { kNone, kUnsafe, kNotMade, kUnusableName, kPercent };
+// Why no browser may be started on the profile folder: an entry on the way
+// to it that is unsafe and the user's own, or another account's; no folder;
+// a temporary-files folder GBK cannot name; a "%" a batch file would expand.
+enum class Refusal { kNone, kUnsafe, kForeign, kNotMade, kUnusableName, kPercent };
 
-// Makes this run's profile folder, fresh: below `base`, in zelmorvika, named
-// by `stamp` or, when that name is taken (two runs in one second, a clock set
-// back), by the next millisecond's. `folder` receives the folder made, or the
-// one that is refused. The shared parent is judged before anything is made in
-// it, and both again once the folder is made.
+// Judges the folder at `path`: kNone when it is private, or missing and
+// `must_exist` is false; otherwise the refusal, `refused` naming the entry at
+// fault (the folder itself when the platform names none).
+Refusal Judge(Text path, OwnedText& refused, bool must_exist) {
+  OwnedText culprit;
+  int status = FolderStatus(path, &culprit);
+  if (status == platform::kFolderPrivate || (status == platform::kFolderMissing && !must_exist))
+    return Refusal::kNone;
+  if (culprit.get() == nullptr) culprit.Reset(ConcatTexts({path}));
+  refused.Reset(culprit.Take());
+  return status == platform::kFolderForeign ? Refusal::kForeign : Refusal::kUnsafe;
+}
+
+// Makes this run's profile folder, fresh: below `base`, in the tool's folder
+// of the user's own, named by `stamp` or, when that name is taken (two runs
+// in one second, a clock set back), by the next millisecond's. `folder`
+// receives the folder made, or the entry that is refused. The shared parent
+// is judged before anything is made in it, and both again once the folder
+// is made. A file at the name, or a path too long for the system, leaves the
+// folder not made.
 Refusal MakeProfileFolder(Text base, Text stamp, OwnedText& folder) {
-  OwnedText parent(ConcatTexts({base, kFolderName}));
+  OwnedText parent(ConcatTexts({base, kFolderName, platform::Os().UserFolderSuffix()}));
   OwnedText name(ConcatTexts({stamp}));
   folder.Reset(ConcatTexts({parent.get(), platform::kPathSeparator, name.get()}));
   if (base == nullptr) return Refusal::kNotMade;
@@ -168,25 +210,46 @@ Refusal MakeProfileFolder(Text base, Text stamp, OwnedText& folder) {
     folder.Reset(ConcatTexts({base}));
     return Refusal::kUnusableName;
   }
-  if (FolderStatus(parent.get()) == platform::kFolderUnsafe) {
-    folder.Reset(parent.Take());
-    return Refusal::kUnsafe;
-  }
+  if (Refusal refusal = Judge(parent.get(), folder, false); refusal != Refusal::kNone)
+    return refusal;
   CreateDirectoryPath(parent.get());
   for (int32_t tries = 1; !MakeDirectory(folder.get()); ++tries) {
     if (tries == kNamesToTry || !DirectoryExists(folder.get())) {
-      if (FolderStatus(parent.get()) != platform::kFolderUnsafe) return Refusal::kNotMade;
-      folder.Reset(parent.Take());
-      return Refusal::kUnsafe;
+      Refusal refusal = Judge(parent.get(), folder, false);
+      return refusal != Refusal::kNone ? refusal : Refusal::kNotMade;
     }
     name.Reset(NextTimestamp(name.get()));
     folder.Reset(ConcatTexts({parent.get(), platform::kPathSeparator, name.get()}));
   }
-  if (FolderStatus(parent.get()) != platform::kFolderPrivate) {
-    folder.Reset(parent.Take());
-    return Refusal::kUnsafe;
+  if (Refusal refusal = Judge(parent.get(), folder, true); refusal != Refusal::kNone)
+    return refusal;
+  return Judge(folder.get(), folder, true);
+}
+
+// The refusal to show when another account owns `path` or a link on the way
+// to it; null when the user or root owns them all.
+Text ForeignFileRefusal(Text path) {
+  const platform::Api& os = platform::Os();
+  OwnedText owned;
+  char* found = nullptr;
+  platform::DWORD size = 0;
+  for (;;) {  // the size needed may change between calls: the files are not ours
+    platform::DWORD n = os.GetForeignOwner(TextOrEmpty(path), found, size);
+    if (n == 0) return nullptr;
+    if (n <= size) break;
+    found = static_cast<char*>(AllocZeroed(n + 2));  // its NULs, whatever it writes
+    owned.Reset(found);
+    size = n;
   }
-  return FolderStatus(folder.get()) == platform::kFolderPrivate ? Refusal::kNone : Refusal::kUnsafe;
+  return ForeignFileMessage(found, found + std::strlen(found) + 1);
+}
+
+// Only the user or root decides what runs: the refusal when path.txt, the
+// browser it names (or the default one), or a link on the way to either
+// belongs to another account; null otherwise.
+Text ForeignFilesRefusal(Text path_file, Text browser_path) {
+  Text refusal = ForeignFileRefusal(path_file);
+  return refusal != nullptr ? refusal : ForeignFileRefusal(browser_path);
 }
 
 // The browser path as started: without the one pair of double quotes that
@@ -225,7 +288,8 @@ bool ExpandsPercent(Text browser, Text folder) {
 Text RefusalMessage(Refusal refusal, Text folder) {
   switch (refusal) {
     case Refusal::kUnsafe:
-      return UnsafeFolderMessage(folder);
+    case Refusal::kForeign:
+      return UnsafeFolderMessage(folder, refusal == Refusal::kForeign);
     case Refusal::kUnusableName:
       return ConcatTexts(
           {kTempNameHead, folder, kTempNameTail, platform::kTempFolderVariable, kTempNameEnd});
@@ -262,8 +326,12 @@ Text NotFoundMessage() {
   return ConcatTexts({kNotFoundHead, platform::kDefaultBrowserPath, kNotFoundTail});
 }
 
-Text UnsafeFolderMessage(Text folder) {
-  return ConcatTexts({kUnsafeFolderHead, folder, kUnsafeFolderTail});
+Text UnsafeFolderMessage(Text folder, bool foreign) {
+  return ConcatTexts({kUnsafeFolderHead, folder, foreign ? kUnsafeForeignTail : kUnsafeFolderTail});
+}
+
+Text ForeignFileMessage(Text file, Text account) {
+  return ConcatTexts({kForeignFileHead, file, kForeignFileMiddle, account, kForeignFileTail});
 }
 
 Text FolderNotMadeMessage(Text folder) {
@@ -333,10 +401,14 @@ int32_t MainRoutine() {
     if (unusable) unusable_name.Reset(UnusableNameMessage(browser_path.get()));
   }
   browser_path.Reset(BrowserToStart(browser_path.get()));
+  OwnedText foreign_files(ForeignFilesRefusal(path_file.get(), browser_path.get()));
 
   int32_t result = 0;
   OwnedText profile_folder;
-  if (unusable_name.get() != nullptr || !FileExists(browser_path.get())) {
+  if (foreign_files.get() != nullptr) {
+    Complain(foreign_files.get());
+    result = 1;
+  } else if (unusable_name.get() != nullptr || !FileExists(browser_path.get())) {
     OwnedText message(unusable_name.get() != nullptr ? unusable_name.Take() : NotFoundMessage());
     Complain(message.get());
     result = 1;
@@ -367,8 +439,8 @@ int32_t MainRoutine() {
         profile_folder.Reset(ConcatTexts({base.get()}));
       } else if (i == 1) {
         refusal = MakeProfileFolder(base.get(), stamp_copy.get(), profile_folder);
-      } else if (FolderStatus(profile_folder.get()) != platform::kFolderPrivate) {
-        refusal = Refusal::kUnsafe;  // gone, or not what was made
+      } else {
+        refusal = Judge(profile_folder.get(), profile_folder, true);  // gone, or not what was made
       }
       if (refusal != Refusal::kNone) {
         OwnedText message(RefusalMessage(refusal, profile_folder.get()));

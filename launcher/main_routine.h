@@ -26,8 +26,12 @@ Text NotFoundMessage();  // names the platform's default browser path
 extern const char kCountPrompt[];
 
 // The message shown instead of starting the browser when `folder` is a link or
-// a folder another user controls.
-Text UnsafeFolderMessage(Text folder);
+// a folder another user controls; `foreign` when another account owns it, so
+// that the user cannot remove it and is told to use another TMPDIR.
+Text UnsafeFolderMessage(Text folder, bool foreign = false);
+// The message shown instead of starting the browser when `file`, on the way
+// to the browser program, belongs to another `account`.
+Text ForeignFileMessage(Text file, Text account);
 // The message shown instead of starting the browser when no fresh `folder`
 // could be made.
 Text FolderNotMadeMessage(Text folder);

@@ -20,8 +20,9 @@ const std::string kPrompted = "<10>" + texts::banner + texts::count_prompt;  // 
 std::string Start(const std::string& browser, const std::string& folder = kFolder) {
   return "\"" + browser + "\" --user-data-dir=\"" + folder + "\"";
 }
-std::string Unsafe(const std::string& folder) {  // in red, as shown
-  return "<12>" + texts::unsafe_head + folder + texts::unsafe_tail;
+std::string Unsafe(const std::string& entry, bool foreign = false) {  // in red, as shown
+  return "<12>" + texts::unsafe_head + entry +
+         (foreign ? texts::unsafe_foreign_tail : texts::unsafe_tail);
 }
 std::string NotMade(const std::string& folder) {
   return "<12>" + texts::not_made_head + folder + texts::not_made_tail;
@@ -81,7 +82,9 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
        Unsafe(kParent)},
       {[](Machine& m) { m.temp.clear(); }, NotMade(Path("zelmorvika/1705285230000"))},
       {TakeASecondOfNames, NotMade(kParent + Path("/1705285230999"))},
-      {[](Machine& m) { m.unsafe = {Wide(kParent)}; }, Unsafe(kParent)},
+      // The user's own folder, refused for another account's entry on the way.
+      {[](Machine& m) { m.unsafe = {Wide(kParent + "-7")}, m.user_folder_suffix = "-7",
+                        m.blamed = u"R:", m.foreign = true; }, Unsafe("R:", true)},
       {[](Machine& m) { m.unsafe = {Wide(kParent)}; m.unsafe_after = 1; }, Unsafe(kParent)},
       {[](Machine& m) { m.unsafe = {Wide(kFolder)}; }, Unsafe(kFolder)},
       // A folder that turns unsafe after the first start.
@@ -142,6 +145,19 @@ TEST(MainRoutine, ABatchFileBrowserIsNotHandedAFolderWithAPercentSign) {
   EXPECT_EQ(m.out,
             kPrompted + (refused ? "<12>" + texts::percent_head + temp + texts::percent_tail : ""));
   EXPECT_EQ(m.Calls("CreateProcessA").size(), refused ? 0u : 1u);
+}
+
+TEST(MainRoutine, AnotherAccountsPathFileOrBrowserOrLinkToThemStartsNothing) {
+  const std::string path_file = Path(".//path.txt"),
+                    refused = "<10>" + texts::banner + "<12>" + texts::foreign_head + "R:/link" +
+                              texts::foreign_middle + "bob" + texts::foreign_tail;
+  for (const std::string& judged : {path_file, kBrowser}) {
+    Machine m;
+    m.files[path_file] = kBrowser;
+    m.foreign_files[judged] = std::string("R:/link\0bob\0", 12);
+    m.Tool({"1\r\n"});
+    EXPECT_EQ(m.out, refused);  // and no prompt
+  }
 }
 
 TEST(SetConsoleColour, BrightTextOrOneOfFourBrightBackgrounds) {

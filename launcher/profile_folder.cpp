@@ -15,6 +15,8 @@ namespace {
 
 // 260 UTF-16 units: the size of the path buffers handed to the platform.
 constexpr int32_t kPathBufferUnits = 260;
+// Units kept of the entry an unsafe folder is refused for: a Linux path.
+constexpr int32_t kCulpritUnits = 4096;
 constexpr int32_t kSecondsWidth = 10;
 constexpr int32_t kMillisecondsWidth = 3;
 constexpr int32_t kTextTypeCode = 10;
@@ -279,10 +281,16 @@ Bytes GbkWritableWide(Bytes wide) {
   return SurvivesGbk(short_name.get()) ? short_name.Take() : nullptr;
 }
 
-int FolderStatus(Text path) {
+int FolderStatus(Text path, OwnedText* culprit) {
   OwnedBytes wide(TextToWide(path));
   if (wide.get() == nullptr) return platform::kFolderMissing;
-  return platform::Os().PrivateFolderStatus(Units(wide.get()));
+  OwnedBytes entry(ZeroBytes(culprit != nullptr ? kCulpritUnits * 2 : 0));
+  platform::WCHAR* units = entry.get() != nullptr ? Units(entry.get()) : nullptr;
+  int status = platform::Os().PrivateFolderStatus(Units(wide.get()), units,
+                                                  units != nullptr ? kCulpritUnits : 0);
+  if (status < platform::kFolderMissing && culprit != nullptr)
+    culprit->Reset(WideToText(entry.get(), static_cast<int32_t>(platform::kCodePageGbk)));
+  return status;
 }
 
 Bytes ConcatBytes(std::initializer_list<Bytes> parts) {

@@ -53,8 +53,10 @@ bool NamesTempFolder(Text base);
 Bytes GbkWritableWide(Bytes wide);
 
 // Whether `path` may hold the user's browser profile: platform::kFolderMissing,
-// kFolderPrivate, or kFolderUnsafe (a link, or a folder another user controls).
-int FolderStatus(Text path);
+// kFolderPrivate, or kFolderUnsafe or kFolderForeign (a link, or a folder
+// another user controls). Then `culprit`, when given, receives the entry at
+// fault: a folder on the way, a link, or the folder itself.
+int FolderStatus(Text path, OwnedText* culprit = nullptr);
 
 // The sequences joined in order; null when their total length is 0.
 Bytes ConcatBytes(std::initializer_list<Bytes> parts);

@@ -6,6 +6,11 @@
 
 #include "platform/platform.h"
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 using namespace platform;
 
 static const Api& os = NativeApi();
@@ -42,4 +47,22 @@ TEST(Files, RelativePathsAreTakenAgainstTheWorkingFolder) {
   EXPECT_EQ(os.GetFullPathNameA(path.c_str(), size, got, &name), size + 1);
   EXPECT_EQ(os.GetFullPathNameA(path.c_str(), size + 1, got, &name), size);
   EXPECT_TRUE(got == full && name == got + size - 4);
+}
+
+TEST(Files, AFileDecidesWhatRunsOnlyWhenTheUserOrRootOwnsItAndEachLinkToIt) {
+  EXPECT_EQ(os.GetForeignOwner("files_test_dir", nullptr, 0), 0u);  // the user's own
+#ifndef _WIN32
+  if (geteuid() != 0) return;  // planting another account's files takes root
+  char pattern[] = "/tmp/zv-owners-XXXXXX", found[512];
+  const std::string dir = mkdtemp(pattern), owner = '\0' + std::string(getpwuid(1)->pw_name) + '\0';
+  std::ofstream(dir + "/theirs").close();
+  symlink("theirs", (dir + "/mine").c_str());  // our link to another account's file
+  symlink("/bin", (dir + "/link").c_str());    // another account's link to root's folder
+  EXPECT_TRUE(!chown((dir + "/theirs").c_str(), 1, 1) && !lchown((dir + "/link").c_str(), 1, 1));
+  DWORD n = os.GetForeignOwner((dir + "/./link/sh").c_str(), found, sizeof found);
+  EXPECT_EQ(std::string(found, n), dir + "/link" + owner);
+  n = os.GetForeignOwner((dir + "/../" + dir.substr(5) + "/mine").c_str(), found, sizeof found);
+  EXPECT_EQ(std::string(found, n), dir + "/theirs" + owner);  // where the link leads
+  std::filesystem::remove_all(dir);
+#endif
 }

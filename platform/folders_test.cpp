@@ -21,16 +21,17 @@ TEST(Folders, TheTempFolderEndsWithTheSeparatorAndFoldersAreMadeOnce) {
   WCHAR tiny[2] = {};
   EXPECT_TRUE(temp.ends_with(sep) && os.GetTempPathW(2, tiny) == temp.size() + 1);  // NUL counted
   std::filesystem::remove_all(std::filesystem::path(dir));
-  EXPECT_FALSE(os.PrivateFolderStatus(dir.c_str()) || os.PathIsDirectoryW(dir.c_str()));
+  EXPECT_FALSE(os.PrivateFolderStatus(dir.c_str(), nullptr, 0) || os.PathIsDirectoryW(dir.c_str()));
   EXPECT_TRUE(os.CreateDirectoryW(dir.c_str(), nullptr) && !os.CreateDirectoryW(dir.c_str(), 0));
   EXPECT_EQ(os.PathIsDirectoryW(dir.c_str()), 0x10);  // FILE_ATTRIBUTE_DIRECTORY
-  EXPECT_EQ(os.PrivateFolderStatus(dir.c_str()), kFolderPrivate);
+  EXPECT_EQ(os.PrivateFolderStatus(dir.c_str(), nullptr, 0), kFolderPrivate);
   WCHAR by_short_name[1024] = {};  // the same folder, perhaps by another name: \u4E2D is not 8.3
   const DWORD n = os.GetShortPathNameW(dir.c_str(), by_short_name, 1024);
   EXPECT_TRUE(n && os.GetShortPathNameW(dir.c_str(), 0, 0) == n + 1 &&
               n == DWORD(os.lstrlenW(by_short_name)));
   EXPECT_TRUE(os.PathIsDirectoryW(by_short_name) && !os.GetShortPathNameW(in.c_str(), 0, 0));
-  EXPECT_FALSE(os.CreateDirectoryW(in.c_str(), 0) || os.PrivateFolderStatus(in.c_str()));
+  EXPECT_FALSE(os.CreateDirectoryW(in.c_str(), 0) ||
+               os.PrivateFolderStatus(in.c_str(), nullptr, 0));
 }
 
 #ifndef _WIN32
@@ -63,8 +64,13 @@ TEST(Folders, TheTempFolderIsTmpdirMadeFullAndTheDesktopIsFoundUnderTheHome) {
 TEST(Folders, PrivateFoldersAreReachedOnlyThroughFoldersAndLinksOfTheUserOrRoot) {
   char pattern[] = "/tmp/zv-private-XXXXXX";
   const std::string root = mkdtemp(pattern), mine = root + "/mine";
-  auto status = [&](const char* p) { return os.PrivateFolderStatus(Wide(root + p).c_str()); };
-  auto make = [&](const char* p) { return os.CreateDirectoryW(Wide(root + p).c_str(), 0) != 0; };
+  std::u16string blamed;  // by the last status asked
+  auto status = [&](const std::string& p) {
+    WCHAR culprit[5000] = {};
+    int got = os.PrivateFolderStatus(Wide(root + p).c_str(), culprit, 5000);
+    return blamed = culprit, got;
+  };
+  auto make = [&](const std::string& p) { return os.CreateDirectoryW(Wide(root + p).c_str(), 0); };
   struct stat st {};
   EXPECT_TRUE(make("/mine") && !stat(mine.c_str(), &st) && (st.st_mode & 07777) == 0700);
   symlink(mine.c_str(), (root + "/own").c_str());
@@ -72,21 +78,28 @@ TEST(Folders, PrivateFoldersAreReachedOnlyThroughFoldersAndLinksOfTheUserOrRoot)
   close(0);
   EXPECT_TRUE(make("/own/a") && status("/own/a") == kFolderPrivate);
   EXPECT_TRUE(dup2(in, 0) == 0 && !close(in));
-  EXPECT_EQ(status("/own"), kFolderUnsafe);  // a link, not a folder
+  EXPECT_TRUE(status("/own") == kFolderUnsafe && blamed == Wide(root + "/own"));  // a link
   // A folder others may write to is passed only when it is sticky.
   for (const auto& [mode, made_in] : {std::pair{0702, false}, {0720, false}, {01777, true}}) {
     chmod(mine.c_str(), mode);
-    EXPECT_EQ(status("/mine/"), kFolderUnsafe) << mode;
+    EXPECT_TRUE(status("/mine/") == kFolderUnsafe && blamed == Wide(mine)) << mode;
     EXPECT_EQ(make("/mine/in") && !rmdir((mine + "/in").c_str()), made_in) << mode;
   }
+  // A path the system cannot take is neither made nor found, though its folders exist.
+  std::string deep = "/mine";
+  for (int n = 0; n < 20; ++n) deep += "/" + std::string(200, 'd');
+  std::filesystem::create_directories(root + deep);
+  EXPECT_FALSE(make(deep += "/" + std::string(100, 'x')) || status(deep));
   std::ofstream(root + "/file").close();
   EXPECT_TRUE(status("/file") == kFolderUnsafe && status("/file/in") == kFolderMissing);
   if (geteuid() == 0) {  // root can plant another user's folder, and link to a folder of ours
     symlink(mine.c_str(), (root + "/planted").c_str());
     EXPECT_TRUE(make("/foreign") && !chown((root + "/foreign").c_str(), 1, 1) &&
                 !lchown((root + "/planted").c_str(), 1, 1));
-    EXPECT_TRUE(status("/foreign") == kFolderUnsafe && !make("/foreign/in"));
-    EXPECT_TRUE(status("/planted/a") == kFolderUnsafe && !make("/planted/c"));
+    EXPECT_TRUE(status("/foreign") == kFolderForeign && !make("/foreign/in"));
+    EXPECT_TRUE(status("/foreign/a/b") == kFolderForeign && blamed == Wide(root + "/foreign"));
+    EXPECT_TRUE(status("/planted/a") == kFolderForeign && blamed == Wide(root + "/planted") &&
+                !make("/planted/c"));
   }
   std::filesystem::remove_all(root);
 }

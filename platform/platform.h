@@ -102,6 +102,7 @@ enum : int {
 inline constexpr int kFolderMissing = 0;
 inline constexpr int kFolderPrivate = 1;
 inline constexpr int kFolderUnsafe = -1;
+inline constexpr int kFolderForeign = -2;
 
 // Console.
 inline constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
@@ -153,14 +154,29 @@ inline constexpr int IDOK = 1;
   X(BOOL, PathIsRelativeA, (const char* path))                                                 \
   /* The path made absolute against the working folder; its length, or the size needed */   \
   /* (NUL included) when `size` is too small; 0 on failure. */                              \
-  X(DWORD, GetFullPathNameA, (const char* path, DWORD size, char* buffer, char** file_part))
+  X(DWORD, GetFullPathNameA, (const char* path, DWORD size, char* buffer, char** file_part))    \
+  /* Not a Win32 call: whether anyone but the user or root decides what the file at */      \
+  /* `path` holds. 0 when the file and each link on the way to it belong to the user or */  \
+  /* to root (on Windows, every file). Otherwise the first entry that does not, and the */  \
+  /* name of the account it belongs to, go to `buffer` as two texts each ending in a NUL; */\
+  /* the result is their size, both NULs counted, and nothing is written when that */       \
+  /* exceeds `size`. */                                                                      \
+  X(DWORD, GetForeignOwner, (const char* path, char* buffer, DWORD size))
 
-// Folders (folders.cpp). PrivateFolderStatus is not a Win32 call: whether a
-// folder may hold the user's browser profile. kFolderMissing when nothing is
-// there, kFolderPrivate for a folder only the user controls, reached without a
-// link anyone else could have planted; kFolderUnsafe for anything else. On
-// Windows every existing path counts as private: the temporary-files folder
-// belongs to the user.
+// Folders (folders.cpp). Two are not Win32 calls:
+// - PrivateFolderStatus: whether a folder may hold the user's browser profile.
+//   kFolderMissing when nothing is there (or the path is too long for the
+//   system), kFolderPrivate for a folder only the user controls, reached
+//   without a link anyone else could have planted; otherwise kFolderUnsafe, or
+//   kFolderForeign when the entry at fault belongs to another account (so the
+//   user cannot remove it). That entry (a folder on the way, a link, or the
+//   folder itself) goes to `culprit`, when given, cut to `size` units with the
+//   NUL. On Windows every existing path counts as private: the
+//   temporary-files folder belongs to the user.
+// - UserFolderSuffix: what the name of the tool's folder in the
+//   temporary-files folder ends with. Nothing on Windows, where that folder is
+//   the user's own; "-<user id>" on Linux, where every account shares it (as
+//   tmux-<uid>).
 #define ZV_FOLDERS_CALLS(X)                                                                    \
   X(DWORD, GetTempPathW, (DWORD size, WCHAR* buffer))                                          \
   X(BOOL, SHGetSpecialFolderPathW, (HWND owner, WCHAR* path, int csidl, BOOL create))          \
@@ -170,7 +186,8 @@ inline constexpr int IDOK = 1;
   /* the size needed (NUL included) when `size` is too small; 0 when the path does not */   \
   /* exist. A volume without short names gives the path back unchanged. */                  \
   X(DWORD, GetShortPathNameW, (const WCHAR* long_path, WCHAR* short_path, DWORD size))         \
-  X(int, PrivateFolderStatus, (const WCHAR* path))
+  X(int, PrivateFolderStatus, (const WCHAR* path, WCHAR* culprit, DWORD size))                 \
+  X(const char*, UserFolderSuffix, ())
 
 // Console (console.cpp): the standard handles, their bytes, keys and colours.
 #define ZV_CONSOLE_CALLS(X)                                                                    \

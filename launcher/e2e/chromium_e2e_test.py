@@ -9,7 +9,7 @@ import sys
 import time
 import unittest
 
-from terminal_run import Scratch
+from terminal_run import OWN, Scratch
 
 CHROMIUM = "/usr/bin/chromium"
 # Chromium as root in a box without a sandbox, a GPU or a network.
@@ -57,7 +57,7 @@ class ChromiumEndToEnd(Scratch, unittest.TestCase):
     def test_three_windows_open_in_one_browser_on_the_fresh_profile(self):
         run = self.start("3", env=dict(self.env(), DISPLAY=self.display))
         self.assertEqual(run.finish(timeout=30), 0)
-        folder = os.path.join(self.tmp, "zelmorvika", self.folders()[0])
+        folder = os.path.join(self.tmp, OWN, self.folders()[0])
         try:
             wait_for(lambda: len(self.windows()) >= 3, 150, "three windows")
             # The later starts hand their window to the first browser and end.

@@ -3,6 +3,7 @@
 import contextlib
 import multiprocessing
 import os
+import pwd
 import shutil
 import signal
 import stat
@@ -10,7 +11,7 @@ import sys
 import time
 import unittest
 
-from terminal_run import MESSAGE_END, Scratch
+from terminal_run import FAKE_BROWSER, MESSAGE_END, OWN, Scratch
 
 GREEN, RED, RESET = b"\x1b[92;49m", b"\x1b[91;49m", b"\x1b[0m"
 NOBODY = 65534
@@ -19,12 +20,14 @@ UNSAFE = "浏览器资料文件夹不安全".encode()
 NOT_MADE = "浏览器资料文件夹无法创建".encode()
 TEMP_NAME = "临时文件夹的名字里有无法使用的字符".encode()
 UNUSABLE = "浏览器程序的路径里有无法使用的字符".encode()
+FOREIGN = "这个文件属于别的用户".encode()
 
 
-def as_nobody():
-    os.setgroups([])
-    os.setgid(NOBODY)
-    os.setuid(NOBODY)
+def as_user(uid):
+    return lambda: (os.setgroups([]), os.setgid(uid), os.setuid(uid))
+
+
+as_nobody = as_user(NOBODY)
 
 
 def tree(path):
@@ -55,7 +58,7 @@ class Flow(Case):
         self.assertIn("o(*￣▽￣*)ブ".encode(), run.output)
         self.assertNotIn(b"browser-", run.output)  # the browser writes elsewhere
         starts = self.starts()
-        folder = os.path.join(self.tmp, "zelmorvika", self.folders()[0])
+        folder = os.path.join(self.tmp, OWN, self.folders()[0])
         self.assertEqual([args for _, args in starts], [["--user-data-dir=" + folder]] * 3)
         self.assertEqual(stat.S_IMODE(os.stat(folder).st_mode), 0o700)
         self.assertTrue(all(b[0] - a[0] > 0.4 for a, b in zip(starts, starts[1:])))
@@ -126,13 +129,13 @@ class TempFolder(Case):
         for tmpdir, made in [(os.path.join(self.root, "new", "tmp"), True), ("tmp", True),
                              ("a/b", True), (blanks, False), (long, False)]:
             base = os.path.join(self.work, tmpdir)  # an absolute tmpdir stays as it is
-            self.assertEqual(os.path.dirname(self.one_start(tmpdir)), base + "/zelmorvika")
+            self.assertEqual(os.path.dirname(self.one_start(tmpdir)), os.path.join(base, OWN))
             if made:
                 self.assertEqual(stat.S_IMODE(os.stat(base).st_mode), 0o700)
 
     def test_folders_that_cannot_be_made_or_named_are_refused(self):
         a_file = self.browser  # where the folder would go
-        self.refused(self.start("1", a_file), NOT_MADE, a_file.encode() + b"/zelmorvika/")
+        self.refused(self.start("1", a_file), NOT_MADE, (a_file + "/" + OWN + "/").encode())
         for name in ["\u0e44\u0e17\u0e22".encode(), b"caf\xe9"]:  # Thai; Latin-1 on UTF-8
             path = os.path.join(self.root.encode(), name)
             os.makedirs(path)
@@ -147,7 +150,7 @@ class TempFolder(Case):
         self.assertEqual(tree(locked), [])
 
     def test_each_run_gets_a_fresh_folder_even_when_its_name_is_taken(self):
-        base = os.path.join(self.tmp, "zelmorvika")  # an earlier run's, used again
+        base = os.path.join(self.tmp, OWN)  # an earlier run's, used again
         os.makedirs(base, mode=0o700)
         now = int(time.time()) - 8 * 3600  # seconds from 1970-01-01 08:00, TZ=UTC
         taken = ["%d%03d" % (now + s, ms) for s in range(-1, 4) for ms in (0, 1)]
@@ -195,7 +198,7 @@ def attack(shared, targets, stop_at):
     flipping them every few milliseconds."""
     as_nobody()
     spare = os.path.join(shared, ".spare")
-    entries = [os.path.join(shared, "zelmorvika"), os.path.join(shared, "u")]
+    entries = [os.path.join(shared, OWN), os.path.join(shared, "u")]
 
     def attempt(*steps):
         for step in steps:
@@ -235,10 +238,10 @@ class RacingAttacker(Case):
             shared, [attacker, home], time.monotonic() + 60))
         spoiler.start()
         trials = refused = 0
-        deadline = time.monotonic() + 45
+        deadline = time.monotonic() + 39  # the shared-machine tests run beside it in that time
         try:
             while time.monotonic() < deadline and trials < 400:
-                for entry in ["zelmorvika", "u"]:  # the user's own from the last trial
+                for entry in [OWN, "u"]:  # the user's own from the last trial
                     path = os.path.join(shared, entry)
                     with contextlib.suppress(FileNotFoundError):  # the attacker's, just gone
                         st = os.lstat(path)
@@ -263,6 +266,62 @@ class RacingAttacker(Case):
             spoiler.join()
         self.assertEqual((tree(attacker), tree(home)), ([], []))  # nothing made through links
         print("race: %d trials, %d refused" % (trials, refused), file=sys.stderr)
+
+
+class SharedMachine(Case):
+    """Users that share one machine and its /tmp: A, a user id no account has, and B, nobody."""
+
+    @classmethod
+    def setUpClass(cls):
+        if os.geteuid() != 0:
+            raise unittest.SkipTest("needs two more users")
+        cls.a = next(u for u in range(4242, 9999) if u not in {p.pw_uid for p in pwd.getpwall()})
+
+    def setUp(self):
+        super().setUp()
+        os.chmod(self.tmp, 0o1777)
+        os.chmod(self.log, 0o666)  # each account's browser records its start
+
+    def test_each_account_gets_a_private_folder_of_its_own_and_none_is_refused(self):
+        for users in [[self.a], [NOBODY], [self.a], [self.a, NOBODY]]:  # the last two at once
+            runs = [self.start("1", before_exec=as_user(user)) for user in users]
+            self.assertEqual([run.finish() for run in runs], [0] * len(users))
+        folders = [args[0][len("--user-data-dir="):] for _, args in self.starts()]
+        for folder in folders:
+            st = os.stat(folder)
+            self.assertEqual((stat.S_IMODE(st.st_mode), os.path.dirname(folder)),
+                             (0o700, "%s/zelmorvika-%d" % (self.tmp, st.st_uid)))
+        self.assertEqual(sorted(os.stat(f).st_uid for f in folders), [self.a] * 3 + [NOBODY] * 2)
+
+    def test_only_files_of_the_user_or_root_decide_what_runs(self):
+        self.work = self.tmp  # a working folder shared as /tmp is: sticky, open to all
+
+        def owned(name, uid, content=None):
+            path = os.path.join(self.work, name)
+            if content is not None:
+                self.write_script(path, content)
+            os.lchown(path, uid, uid)
+
+        def refused_for(culprit):
+            shown = os.path.join(self.work, culprit) + "\r\n   \r\n   它属于用户 nobody。"
+            self.refused(self.start(before_exec=as_user(self.a)), FOREIGN, shown.encode())
+            os.unlink(os.path.join(self.work, "path.txt"))
+
+        owned("path.txt", NOBODY, self.browser)  # B's path.txt
+        refused_for("path.txt")
+        owned("mine.txt", self.a, self.browser)
+        os.symlink("mine.txt", os.path.join(self.work, "path.txt"))  # B's link to A's own
+        owned("path.txt", NOBODY)
+        refused_for("path.txt")
+        owned("fast-browser", NOBODY, FAKE_BROWSER)  # planted by B where A's would go
+        owned("path.txt", self.a, "fast-browser")
+        refused_for("fast-browser")
+        owned("my-browser", self.a, FAKE_BROWSER)
+        for owner, browser in [(self.a, "my-browser"), (0, self.browser)]:  # A's, then root's
+            owned("path.txt", owner, browser)
+            self.assertEqual(self.start("1", before_exec=as_user(self.a)).finish(), 0)
+        started = [program for _, program in self.starts(programs=True)]
+        self.assertEqual(started, [os.path.join(self.work, "my-browser"), self.browser])
 
 
 if __name__ == "__main__":

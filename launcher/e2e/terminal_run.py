@@ -12,6 +12,7 @@ import tty
 
 PROMPT_END = "输入要开的浏览器数量后按回车：".encode("utf-8")
 MESSAGE_END = "运行该软件。".encode("utf-8")  # a message that waits for Enter
+OWN = "zelmorvika-%d" % os.geteuid()  # the user's own folder in the temporary-files folder
 
 FAKE_BROWSER = """#!/bin/sh
 # Records one start in one write, as starts may run at once: the time, its own
@@ -163,5 +164,5 @@ class Scratch:
         self.assertEqual(self.starts(), [])
 
     def folders(self):
-        base = os.path.join(self.tmp, "zelmorvika")
+        base = os.path.join(self.tmp, OWN)
         return sorted(os.listdir(base)) if os.path.isdir(base) else []

@@ -1,9 +1,12 @@
 // Linux backend: files.
 #include <fcntl.h>
+#include <limits.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -19,6 +22,51 @@ namespace {
 // from the C library's read-only data, and reading it maps 64 KiB of that
 // before the prompt.
 int StatOf(int fd, struct stat* st) { return fstatat(fd, "", st, AT_EMPTY_PATH); }
+
+constexpr int kMaxLinks = 40;
+
+bool TrustedOwner(uid_t owner) { return owner == 0 || owner == geteuid(); }
+
+// The first entry on the way to `path` that neither the user nor root owns: a
+// link met on the way (links are followed as the system follows them), or the
+// file itself. Folders on the way are not judged. False when there is none,
+// or when the way ends early: then the system cannot reach the file either.
+bool ForeignEntry(std::string rest, std::string* entry, uid_t* owner) {
+  std::string where = "/";
+  for (int links = 0;;) {
+    rest.erase(0, rest.find_first_not_of('/'));
+    if (rest.empty()) return false;
+    std::string part = rest.substr(0, rest.find('/'));
+    rest.erase(0, part.size());
+    if (part == "..") where.erase(std::max<size_t>(where.rfind('/'), 1));
+    if (part == "." || part == "..") continue;
+    entry->assign(where.size() > 1 ? where : "").append("/").append(part);
+    struct stat st {};
+    if (lstat(entry->c_str(), &st) != 0) return false;
+    *owner = st.st_uid;
+    bool last = rest.find_first_not_of('/') == std::string::npos;
+    if (!TrustedOwner(st.st_uid) && (last || S_ISLNK(st.st_mode))) return true;
+    if (!S_ISLNK(st.st_mode)) {
+      where = *entry;
+      continue;
+    }
+    std::string target(PATH_MAX, '\0');
+    ssize_t n = readlink(entry->c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size() || ++links > kMaxLinks) return false;
+    target.resize(static_cast<size_t>(n));
+    if (target[0] == '/') where = "/";
+    rest.insert(0, target);
+  }
+}
+
+// The name of an account as GBK, or its number when it has none GBK can write.
+std::string AccountName(uid_t uid) {
+  const passwd* account = getpwuid(uid);
+  std::string name;
+  if (account == nullptr || !SystemToGbk(account->pw_name, &name) || name.empty())
+    return std::to_string(uid);
+  return name;
+}
 
 }  // namespace
 
@@ -108,6 +156,19 @@ DWORD GetFullPathNameA(const char* path, DWORD size, char* buffer, char** file_p
   std::memcpy(buffer, full.c_str(), full.size() + 1);
   if (file_part != nullptr) *file_part = buffer + full.rfind('/') + 1;
   return static_cast<DWORD>(full.size());
+}
+
+DWORD GetForeignOwner(const char* path, char* buffer, DWORD size) {
+  std::string entry;
+  uid_t owner = 0;
+  if (path == nullptr || path[0] == 0) return 0;
+  if (!ForeignEntry(AbsoluteName(GbkToSystem(path)), &entry, &owner)) return 0;
+  std::string shown;
+  if (!SystemToGbk(entry, &shown)) shown = entry;  // a name GBK cannot write keeps its bytes
+  shown += '\0' + AccountName(owner) + '\0';
+  if (shown.size() > size) return static_cast<DWORD>(shown.size());
+  shown.copy(buffer, shown.size());
+  return static_cast<DWORD>(shown.size());
 }
 
 }  // namespace platform::posix

@@ -137,54 +137,90 @@ void PushParts(const std::string& path, std::deque<std::string>* parts) {
   parts->insert(parts->begin(), found.begin(), found.end());
 }
 
+// A walk from the root toward a folder: the folder reached so far, its path
+// (links on the way resolved), and the entry that failed the checks.
+struct Walk {
+  Descriptor parent;
+  std::string where = "/";
+  std::string culprit;
+
+  std::string Child(const std::string& part) const {
+    return where.size() > 1 ? where + "/" + part : "/" + part;
+  }
+  // Refuses `entry`: kFolderUnsafe when it is the user's own (the user can
+  // remove or mend it), kFolderForeign when another account owns it.
+  int Refuse(const std::string& entry, uid_t owner) {
+    culprit = entry;
+    return owner == geteuid() ? kFolderUnsafe : kFolderForeign;
+  }
+};
+
 // Opens the folder holding the last part of `path`, judging every folder and
 // link on the way from the root. kFolderPrivate when the way is trusted (the
 // last part is left in `last`), kFolderMissing when a part is missing or not
-// a folder, kFolderUnsafe otherwise.
-int OpenParent(const std::string& name, Descriptor* parent, std::string* last) {
+// a folder, or the path is too long for the system; otherwise a refusal.
+int OpenParent(const std::string& name, Walk* walk, std::string* last) {
   if (name.empty()) return kFolderMissing;
   std::string path = AbsoluteName(name);
-  if (path.empty()) return kFolderMissing;
+  if (path.empty() || path.size() >= PATH_MAX) return kFolderMissing;
   std::deque<std::string> parts;
   PushParts(path, &parts);
   *last = parts.empty() ? "." : parts.back();
   if (!parts.empty()) parts.pop_back();
+  Descriptor* parent = &walk->parent;
   parent->Reset(open("/", kDirectoryFlags));
   int links = 0;
   while (parent->fd >= 0 && !parts.empty()) {
     std::string part = std::move(parts.front());
     parts.pop_front();
     struct stat st {};
-    if (fstatat(parent->fd, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-      return errno == ENOENT || errno == ENOTDIR ? kFolderMissing : kFolderUnsafe;
+    if (fstatat(parent->fd, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno == ENOENT || errno == ENOTDIR) return kFolderMissing;
+      return walk->Refuse(walk->where, fstat(parent->fd, &st) == 0 ? st.st_uid : 0);
+    }
+    std::string entry = walk->Child(part);
     if (S_ISLNK(st.st_mode)) {
-      if (!TrustedOwner(st.st_uid) || ++links > kMaxLinks) return kFolderUnsafe;
+      if (!TrustedOwner(st.st_uid) || ++links > kMaxLinks) return walk->Refuse(entry, st.st_uid);
       std::string target(PATH_MAX, '\0');
       ssize_t n = readlinkat(parent->fd, part.c_str(), target.data(), target.size());
-      if (n <= 0 || static_cast<size_t>(n) >= target.size()) return kFolderUnsafe;
+      if (n <= 0 || static_cast<size_t>(n) >= target.size()) return walk->Refuse(entry, st.st_uid);
       target.resize(static_cast<size_t>(n));
       PushParts(target, &parts);
-      if (target[0] == '/') parent->Reset(open("/", kDirectoryFlags));
+      if (target[0] == '/') {
+        parent->Reset(open("/", kDirectoryFlags));
+        walk->where = "/";
+      }
       continue;
     }
     int next = openat(parent->fd, part.c_str(), kDirectoryFlags);
-    if (next < 0) return errno == ENOENT || errno == ENOTDIR ? kFolderMissing : kFolderUnsafe;
+    if (next < 0) {
+      if (errno == ENOENT || errno == ENOTDIR) return kFolderMissing;
+      return walk->Refuse(entry, st.st_uid);
+    }
     parent->Reset(next);
-    if (fstat(parent->fd, &st) != 0 || !TrustedFolder(st)) return kFolderUnsafe;
+    if (fstat(parent->fd, &st) != 0 || !TrustedFolder(st)) return walk->Refuse(entry, st.st_uid);
+    if (part == "..") {
+      walk->where.erase(std::max<size_t>(walk->where.rfind('/'), 1));
+    } else if (part != ".") {
+      walk->where = entry;
+    }
   }
-  return parent->fd >= 0 ? kFolderPrivate : kFolderUnsafe;
+  return parent->fd >= 0 ? kFolderPrivate : walk->Refuse(walk->where, 0);
 }
 
 // The last part itself: a real folder of the user's that nobody else may
 // write to, opened without following a link.
-int JudgeLast(const Descriptor& parent, const std::string& last) {
-  Descriptor folder(openat(parent.fd, last.c_str(), kDirectoryFlags));
-  if (folder.fd < 0) return errno == ENOENT ? kFolderMissing : kFolderUnsafe;
+int JudgeLast(Walk* walk, const std::string& last) {
   struct stat st {};
-  if (fstat(folder.fd, &st) != 0) return kFolderUnsafe;
-  bool private_folder =
-      S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
-  return private_folder ? kFolderPrivate : kFolderUnsafe;
+  Descriptor folder(openat(walk->parent.fd, last.c_str(), kDirectoryFlags));
+  if (folder.fd < 0) {
+    if (errno == ENOENT) return kFolderMissing;
+    fstatat(walk->parent.fd, last.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    return walk->Refuse(walk->Child(last), st.st_uid);
+  }
+  bool private_folder = fstat(folder.fd, &st) == 0 && S_ISDIR(st.st_mode) &&
+                        st.st_uid == geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+  return private_folder ? kFolderPrivate : walk->Refuse(walk->Child(last), st.st_uid);
 }
 
 }  // namespace
@@ -226,20 +262,29 @@ BOOL SHGetSpecialFolderPathW(HWND, WCHAR* path, int csidl, BOOL) {
 BOOL CreateDirectoryW(const WCHAR* path, void*) {
   if (path == nullptr) return kFalse;
   std::string last;
-  Descriptor parent;
-  if (OpenParent(ToFileName(path), &parent, &last) != kFolderPrivate) return kFalse;
+  Walk walk;
+  if (OpenParent(ToFileName(path), &walk, &last) != kFolderPrivate) return kFalse;
   if (last.empty() || last == "." || last == "..") return kFalse;
-  if (mkdirat(parent.fd, last.c_str(), 0700) != 0) return kFalse;
-  return JudgeLast(parent, last) == kFolderPrivate ? kTrue : kFalse;
+  if (mkdirat(walk.parent.fd, last.c_str(), 0700) != 0) return kFalse;
+  return JudgeLast(&walk, last) == kFolderPrivate ? kTrue : kFalse;
 }
 
-int PrivateFolderStatus(const WCHAR* path) {
+int PrivateFolderStatus(const WCHAR* path, WCHAR* culprit, DWORD size) {
   if (path == nullptr) return kFolderMissing;
   std::string last;
-  Descriptor parent;
-  int walk = OpenParent(ToFileName(path), &parent, &last);
-  if (walk != kFolderPrivate) return walk;
-  return JudgeLast(parent, last);
+  Walk walk;
+  int status = OpenParent(ToFileName(path), &walk, &last);
+  if (status == kFolderPrivate) status = JudgeLast(&walk, last);
+  if (status < 0 && culprit != nullptr && size > 0) {
+    std::u16string wide = FromFileName(walk.culprit);
+    culprit[wide.copy(culprit, size - 1)] = 0;
+  }
+  return status;
+}
+
+const char* UserFolderSuffix() {
+  static const std::string suffix = "-" + std::to_string(geteuid());
+  return suffix.c_str();
 }
 
 BOOL PathIsDirectoryW(const WCHAR* path) {

@@ -49,11 +49,18 @@ class FakeSystem {  // one at a time
   std::set<std::string> unopenable;
   std::optional<uint64_t> file_size;  // what GetFileSize reports instead
   bool read_fails = false;
+  // Files another account decides: by the path asked about, the entry to blame
+  // and its account, each ending in a NUL.
+  std::map<std::string, std::string> foreign_files;
   // Folders. One in `unsafe` is unsafe once `unsafe_after` folders were made or
-  // programs started.
+  // programs started; `blamed` is named for it (itself when empty), owned by
+  // another account when `foreign`.
   std::set<std::u16string> folders, unsafe;
   int folders_allowed = -1;  // folders that can still be made (-1: any)
   int unsafe_after = 0;
+  std::u16string blamed;
+  bool foreign = false;
+  std::string user_folder_suffix;
   std::u16string temp, special;  // GetTempPathW, SHGetSpecialFolderPathW; empty: none
   std::map<std::u16string, std::u16string> short_names;  // the only paths that have one
   // Console: lines ReadConsoleA delivers as they stand (then it fails), keys
@@ -273,10 +280,19 @@ inline Api MakeApi() {
     std::copy(found->second.c_str(), found->second.c_str() + found->second.size() + 1, out);
     return found->second.size();
   };
-  api.PrivateFolderStatus = [](const WCHAR* path) {
-    if (g->unsafe.count(path) != 0 && g_changes >= g->unsafe_after) return kFolderUnsafe;
-    return g->folders.count(path) != 0 ? kFolderPrivate : kFolderMissing;
+  api.GetForeignOwner = [](const char* path, char* buffer, DWORD size) -> DWORD {
+    const std::string& both = g->foreign_files[path];
+    if (!both.empty() && both.size() <= size) both.copy(buffer, both.size());
+    return both.size();
   };
+  api.PrivateFolderStatus = [](const WCHAR* path, WCHAR* culprit, DWORD size) {
+    if (g->unsafe.count(path) == 0 || g_changes < g->unsafe_after)
+      return g->folders.count(path) != 0 ? kFolderPrivate : kFolderMissing;
+    std::u16string blamed = g->blamed.empty() ? path : g->blamed;
+    if (culprit != nullptr) culprit[blamed.copy(culprit, size - 1)] = 0;
+    return g->foreign ? kFolderForeign : kFolderUnsafe;
+  };
+  api.UserFolderSuffix = [] { return g->user_folder_suffix.c_str(); };
   return api;
 }
 

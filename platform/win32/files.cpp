@@ -33,4 +33,7 @@ DWORD GetFullPathNameA(const char* path, DWORD size, char* buffer, char** file_p
   return ::GetFullPathNameA(path, size, buffer, file_part);
 }
 
+// Every file passes on Windows, whose temporary-files folder is the user's own.
+DWORD GetForeignOwner(const char*, char*, DWORD) { return 0; }
+
 }  // namespace platform::win32

@@ -20,8 +20,10 @@ DWORD GetShortPathNameW(const WCHAR* long_path, WCHAR* short_path, DWORD size) {
 }
 
 // The temporary-files folder belongs to the user: whatever exists is private.
-int PrivateFolderStatus(const WCHAR* path) {
+int PrivateFolderStatus(const WCHAR* path, WCHAR*, DWORD) {
   return ::GetFileAttributesW(W(path)) == INVALID_FILE_ATTRIBUTES ? kFolderMissing : kFolderPrivate;
 }
+
+const char* UserFolderSuffix() { return ""; }
 
 }  // namespace platform::win32
