@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/texts.h"
-#include "platform/testing/fake_system.h"
+#include "testing/fake_system.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/testing/fake_system.h"
+#include "testing/fake_system.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/posix/command_line.h"
-#include "platform/testing/fuzz_check.h"
+#include "testing/fuzz_check.h"
 
 using platform::posix::ProgramOfCommandLine;
 using platform::posix::SplitCommandLine;

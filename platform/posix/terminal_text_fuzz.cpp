@@ -8,7 +8,7 @@
 
 #include "platform/gbk.h"
 #include "platform/posix/terminal_text.h"
-#include "platform/testing/fuzz_check.h"
+#include "testing/fuzz_check.h"
 
 // The terminal's character set comes from the locale: UTF-8 here.
 [[maybe_unused]] static const int kUtf8 = setenv("LC_ALL", "C.UTF-8", 1);

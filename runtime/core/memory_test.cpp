@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/testing/fake_system.h"
+#include "testing/fake_system.h"
 #include "runtime/core/text.h"
 #include "runtime/core/texts.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/gbk.h"
-#include "platform/testing/fuzz_check.h"
+#include "testing/fuzz_check.h"
 #include "runtime/core/decimal.h"
 #include "runtime/library/conversions.h"
 
