@@ -17,8 +17,8 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
               !os.MultiByteToWideChar(936, 0, "a", 0, wide, 16));
   const std::tuple<UINT, std::string, std::u16string> cases[] = {
       {936, std::string("a\xD6\xD0\0", 4), std::u16string(u"a\u4E2D\0", 3)},
-      {0, "\x80\xFF\xAA\xA1\xFE\xFE\x81\x40",
-       u"\u20AC\uF8F5\uE000\uE4C5\u4E02"},  // 0: the system's
+      // 0, the system's: single bytes 0x80 and 0xFF, private use, the first pair.
+      {0, "\x80\xFF\xAA\xA1\xFE\xFE\x81\x40", u"\u20AC\uF8F5\uE000\uE4C5\u4E02"},
       // A lead byte takes the byte after it, but NUL, into one character.
       {936, "\x81\r\n\xA2\x7F\xA3\xFF\xFE", u"?\n???"},
       {936, std::string("\x81\0a\xA3", 4), std::u16string(u"?\0a?", 4)},  // cut off at the end
@@ -38,10 +38,12 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
       {936, 0, u"a\u00E9\u0E01b\U0001F600", "a\xA8\xA6?b??", 1},
       {0, 0, u"\u20AC\uF8F5\uE000\u00A2\u00A6", "\x80\xFF\xAA\xA1\xA1\xE9|", 0},
       {936, WC_NO_BEST_FIT_CHARS, u"\u00A2\u00A6\u4E2D", "??\xD6\xD0", 1},
-      {65001, 0, u"\xDC00\U0001F600\xD800", "\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD", 1}};
+      // UTF-8 takes no default character, nor a flag for it.
+      {65001, 0, u"\xDC00\U0001F600\xD800", "\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD", 0}};
   for (const auto& [code_page, flags, text, expected, defaulted] : back) {
+    used = 0;
     const int n = os.WideCharToMultiByte(code_page, flags, text.data(), int(text.size()), bytes, 16,
-                                         nullptr, &used);
+                                         nullptr, code_page == 65001 ? nullptr : &used);
     EXPECT_TRUE(std::string(bytes, n > 0 ? n : 0) == expected && used == defaulted) << n;
   }
   const WCHAR empty_first[] = {0, u'x', 0};
@@ -56,10 +58,10 @@ TEST(CodePages, Gbk936AsTheTableHasIt) {
   for (unsigned pair = 0; pair < 0x10000; ++pair) {
     const unsigned char s[2] = {static_cast<unsigned char>(pair >> 8),
                                 static_cast<unsigned char>(pair)};
-    const bool one = gbk::CharLength(s, 2) == 2;
+    const bool paired = gbk::CharLength(s, 2) == 2;
     const std::u16string expected =
-        one ? std::u16string{gbk::ToUnicode(s, 2)}
-            : std::u16string{gbk::ToUnicode(s, 1), gbk::ToUnicode(s + 1, 1)};
+        paired ? std::u16string{gbk::ToUnicode(s, 2)}
+               : std::u16string{gbk::ToUnicode(s, 1), gbk::ToUnicode(s + 1, 1)};
     const int n = os.MultiByteToWideChar(936, 0, reinterpret_cast<const char*>(s), 2, wide, 3);
     ASSERT_EQ(std::u16string(wide, n > 0 ? n : 0), expected) << pair;
     const auto unit = static_cast<WCHAR>(pair);

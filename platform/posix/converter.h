@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -74,12 +73,5 @@ char32_t ReadUtf8(const unsigned char* bytes, size_t available, size_t* length);
 
 // Appends the UTF-8 bytes of a character.
 void AppendUtf8(std::string& out, char32_t c);
-
-// ASCII is the same characters in GBK, UTF-8 and UTF-16: such text is copied
-// unit for unit.
-template <typename Unit>
-bool IsAscii(const Unit* text, size_t count) {
-  return std::all_of(text, text + count, [](Unit u) { return static_cast<uint32_t>(u) < 0x80; });
-}
 
 }  // namespace platform::posix

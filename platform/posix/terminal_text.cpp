@@ -96,6 +96,7 @@ std::string GbkToTerminal::Convert(const char* bytes, size_t length) {
   if (TerminalIsGbk()) return input;
   const auto* p = reinterpret_cast<const unsigned char*>(input.data());
   std::string utf8;
+  utf8.reserve(input.size() * 3 / 2 + 3);  // ASCII stays 1 byte, a GBK pair becomes 3
   for (size_t at = 0, n = 0; at < input.size(); at += n) {
     n = gbk::CharLength(p + at, input.size() - at);
     if (at + 1 == input.size() && gbk::IsLeadByte(p[at])) {
