@@ -258,6 +258,7 @@ inline constexpr int IDOK = 1;
       ZV_CLOCK_CALLS(X) ZV_MODULES_CALLS(X) ZV_MESSAGE_BOXES_CALLS(X)
 
 struct Api {
+// NOLINTNEXTLINE(bugprone-macro-parentheses): makes a declarator, not an expression
 #define ZV_API_MEMBER(result, name, parameters) result(*name) parameters;
   ZV_ALL_CALLS(ZV_API_MEMBER)
 #undef ZV_API_MEMBER
