@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "launcher/browser.h"
 #include "launcher/texts.h"
 #include "testing/fake_system.h"
 
