@@ -10,8 +10,8 @@ import termios
 import time
 import tty
 
-PROMPT_END = "输入要开的浏览器数量后按回车：".encode("utf-8")
-MESSAGE_END = "运行该软件。".encode("utf-8")  # a message that waits for Enter
+from texts import MESSAGE_END, PROMPT_END
+
 OWN = "zelmorvika-%d" % os.geteuid()  # the user's own folder in the temporary-files folder
 
 FAKE_BROWSER = """#!/bin/sh
