@@ -104,10 +104,9 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
 }
 
 std::string Utf16(const std::u16string& text, bool big_endian) {  // with its byte-order mark
-  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
-  for (char16_t unit : text)
-    bytes += big_endian ? std::string{char(unit >> 8), char(unit)}
-                        : std::string{char(unit), char(unit >> 8)};
+  std::string bytes;
+  for (char16_t unit : u"\uFEFF" + text)
+    bytes += {char(unit >> (big_endian ? 8 : 0)), char(unit >> (big_endian ? 0 : 8))};
   return bytes;
 }
 

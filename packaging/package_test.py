@@ -11,8 +11,7 @@ import tempfile
 import zipfile
 
 sys.dont_write_bytecode = True  # no __pycache__ left in the source tree
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, os.pardir, "launcher", "e2e"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../launcher/e2e"))
 from texts import GBK, LINUX_BROWSER, WINDOWS_BROWSER  # noqa: E402
 
 

@@ -55,7 +55,6 @@ class Flow(Case):
         starts = self.starts()
         folder = os.path.join(self.tmp, OWN, self.folders()[0])
         self.assertEqual([args for _, args in starts], [["--user-data-dir=" + folder]] * 3)
-        self.assertEqual(stat.S_IMODE(os.stat(folder).st_mode), 0o700)
         self.assertTrue(all(b[0] - a[0] > 0.4 for a, b in zip(starts, starts[1:])))
 
     def test_counts_that_are_not_positive_32_bit_numbers_start_nothing(self):

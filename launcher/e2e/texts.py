@@ -20,7 +20,6 @@ def words(name):
 
 
 PROMPT_END = words("count_prompt")[-1].encode()
-# What every message that waits for Enter ends with.
-MESSAGE_END = os.path.commonprefix([UTF8[n][::-1] for n in (
-    "not_found_tail", "unsafe_tail", "unsafe_foreign_tail", "foreign_tail", "not_made_tail",
-    "unusable_tail", "temp_name_end", "percent_tail")])[::-1]
+# What every message that waits for Enter ends with: the ends its texts share.
+MESSAGE_END = os.path.commonprefix(
+    [UTF8[n][::-1] for n in UTF8 if n.endswith("_tail") and n != "temp_name_tail"])[::-1]
