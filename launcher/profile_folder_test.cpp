@@ -9,7 +9,6 @@
 namespace {
 
 using fake::Path;
-using fake::Take;
 using Lines = std::vector<std::string>;
 
 TEST(ProfileFolder, CreationWalksEveryFolderOutermostFirst) {
@@ -39,7 +38,7 @@ TEST(ProfileFolder, TimestampsCountSecondsFromTheEpochThenMilliseconds) {
       {epoch + 200000, true, {}, "1728000000"}};  // 11 digits cut to 10
   // clang-format on
   for (const auto& c : cases)
-    EXPECT_EQ(Take(MakeTimestamp(c.time, c.seconds_only, c.pad)), c.stamp);
+    EXPECT_EQ(fake::Take(MakeTimestamp(c.time, c.seconds_only, c.pad)), c.stamp);
 }
 
 }  // namespace

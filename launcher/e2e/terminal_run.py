@@ -24,9 +24,8 @@ echo browser-output; echo browser-errors >&2  # must not reach the tool's termin
 
 
 class Run:
-    """One run of the program on a pseudo-terminal. raw: keys pass through
-    untouched, for a program that does its own line editing (Wine's console).
-    before_exec: run in the child just before the program starts."""
+    """One run of the program on a pseudo-terminal. raw: keys pass through untouched, for a
+    program that edits its own lines (Wine's console). before_exec: run in the child at exec."""
 
     def __init__(self, argv, cwd, env, raw=False, before_exec=None):
         self.output = b""
@@ -152,8 +151,7 @@ class Scratch:
         return run
 
     def refused(self, run, reason, shown=b"", key=""):
-        """The run says why (and where: `shown`), starts nothing and waits for
-        Enter, or the `key` typed then."""
+        """The run says why (and where: `shown`), starts nothing and waits for Enter (or `key`)."""
         out = run.read_until(MESSAGE_END, timeout=60)
         self.assertIn(reason, out)
         self.assertIn(b"\r\n   " + shown, out)

@@ -1,6 +1,5 @@
-"""The program's texts and default paths, for the end-to-end and package tests and
-tools/measure. The texts are read from launcher/texts.hex, the unit tests' fixture,
-so that each is written once."""
+"""The program's texts and default paths for the end-to-end and package tests and
+tools/measure; the texts are read from the unit tests' fixture, launcher/texts.hex."""
 import os
 import re
 
@@ -14,8 +13,7 @@ GBK = {name: bytes.fromhex(digits) for name, digits in zip(_PARTS[::2], _PARTS[1
 UTF8 = {name: text.decode("gbk").encode() for name, text in GBK.items()}
 
 
-def words(name):
-    """The lines of a text without the blanks and the box around them."""
+def words(name):  # the lines of a text without the blanks and the box around them
     return [line.strip(" *") for line in GBK[name].decode("gbk").split("\r\n") if line.strip(" *")]
 
 

@@ -106,9 +106,8 @@ class WineEndToEnd(Scratch, unittest.TestCase):
         browser = os.path.join(self.root, "浏览器", "fb.exe")
         os.makedirs(os.path.dirname(browser))
         shutil.copy(FAKE, browser)
-        line = windows_name(browser) + "\r\n"  # ANSI, UTF-8, UTF-8 with BOM, Unicode
-        for content in [line.encode("gbk"), line.encode(), b"\xef\xbb\xbf" + line.encode(),
-                        b"\xff\xfe" + line.encode("utf-16-le")]:
+        line = windows_name(browser) + "\r\n"  # ANSI, Unicode; the unit tests take every one
+        for content in [line.encode("gbk"), b"\xff\xfe" + line.encode("utf-16-le")]:
             self.write_path_file(content)
             self.assertEqual(self.start("1", argv=[WINE_RUN, self.program], raw=True,
                                         timeout=120).finish(timeout=60), 0)
@@ -120,7 +119,7 @@ class WineEndToEnd(Scratch, unittest.TestCase):
             self.assertEqual(self.start("1", argv=argv, raw=True, timeout=120).finish(timeout=60), 0)
             self.assertRegex(os.listdir(os.path.join(temp, "zelmorvika"))[0], r"^\d{13}$")
         with open(self.log, "rb") as log:  # the command lines hold GBK
-            self.assertEqual(log.read().count(b"\n---\n"), 6)
+            self.assertEqual(log.read().count(b"\n---\n"), 4)
 
 if __name__ == "__main__":
     Scratch.PROGRAM, FAKE, WINE_RUN = (os.path.abspath(a) for a in sys.argv[1:4])
