@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "launcher/browser.h"
 #include "launcher/texts.h"
 #include "testing/fake_system.h"
 
@@ -59,11 +60,6 @@ TEST(MainRoutine, StartsTheBrowserAsOftenAsTheCountTypedOnOneFreshFolder) {
   }
 }
 
-void TakeASecondOfNames(Machine& m) {
-  for (int64_t stamp = 1705285230000; stamp < 1705285231000; ++stamp)
-    m.folders.insert(Wide(kParent + Path("/") + std::to_string(stamp)));
-}
-
 TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFolderIsUsed) {
   Machine taken;
   taken.folders.insert({Wide(kFolder), Wide(kParent + Path("/1705285230001"))});
@@ -81,7 +77,9 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
       {[](Machine& m) { m.folders_allowed = 1, m.unsafe = {Wide(kParent)}, m.unsafe_after = 1; },
        Unsafe(kParent)},
       {[](Machine& m) { m.temp.clear(); }, NotMade(Path("zelmorvika/1705285230000"))},
-      {TakeASecondOfNames, NotMade(kParent + Path("/1705285230999"))},
+      {[](Machine& m) { for (int64_t s = 1705285230000; s < 1705285231000; ++s)  // a second's names
+                          m.folders.insert(Wide(kParent + Path("/") + std::to_string(s))); },
+       NotMade(kParent + Path("/1705285230999"))},
       // The user's own folder, refused for another account's entry on the way.
       {[](Machine& m) { m.unsafe = {Wide(kParent + "-7")}, m.user_folder_suffix = "-7",
                         m.blamed = u"R:", m.foreign = true; }, Unsafe("R:", true)},
@@ -103,10 +101,9 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
 }
 
 std::string Utf16(const std::u16string& text, bool big_endian) {  // with its byte-order mark
-  std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
-  for (char16_t unit : text)
-    bytes += big_endian ? std::string{char(unit >> 8), char(unit)}
-                        : std::string{char(unit), char(unit >> 8)};
+  std::string bytes;
+  for (char16_t unit : u"\uFEFF" + text)
+    bytes += {char(unit >> (big_endian ? 8 : 0)), char(unit >> (big_endian ? 0 : 8))};
   return bytes;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "runtime/core/memory.h"
 #include "runtime/library/files.h"
+#include "runtime/library/wide_text.h"
 
 namespace {
 

@@ -1,29 +1,36 @@
-// Naming and creating the profile folder: the temporary-files folder, the
-// subfolder zelmorvika and a timestamp name, created with every missing parent.
+// Where this run's profile folder goes and how it is made: the temporary-files
+// folder, the tool's folder of the user's own in it and a timestamp name,
+// created with every missing parent, and judged safe before any use.
 #pragma once
 
-#include <cstdint>
-#include <initializer_list>
 #include <optional>
 
 #include "runtime/core/text.h"
 #include "runtime/library/datetime.h"
 
+// Why no browser may be started on the profile folder: an entry on the way
+// to it that is unsafe and the user's own, or another account's; no folder;
+// a temporary-files folder GBK cannot name; a "%" a batch file would expand.
+enum class Refusal { kNone, kUnsafe, kForeign, kNotMade, kUnusableName, kPercent };
+
+// Makes this run's profile folder, fresh: below `base`, in the tool's folder
+// of the user's own, named by `stamp` or, when that name is taken (two runs
+// in one second, a clock set back), by the next millisecond's. `folder`
+// receives the folder made, or the entry that is refused. The shared parent
+// is judged before anything is made in it, and both again once the folder
+// is made. A file at the name, or a path too long for the system, leaves the
+// folder not made.
+Refusal MakeProfileFolder(Text base, Text stamp, OwnedText& folder);
+
+// Judges the folder at `path`: kNone when it is private, or missing and
+// `must_exist` is false; otherwise the refusal, `refused` naming the entry at
+// fault (the folder itself when the platform names none).
+Refusal Judge(Text path, OwnedText& refused, bool must_exist);
+
 // The temporary-files folder with a trailing separator; null when the
 // platform gives none. Where GBK lacks characters of its name, it is named by
 // its short name, when it has one.
 Text TempFolderText();
-
-// A special folder (kinds 1 to 13; others mean the desktop, 3), or the folder
-// of `csidl` when given, with a trailing separator; null on failure.
-Text SpecialFolderText(int32_t kind, std::optional<int32_t> csidl = {});
-// The same as a wide path: UTF-16 units and one NUL unit; null on failure.
-Bytes SpecialFolderWide(int32_t kind, std::optional<int32_t> csidl = {});
-
-// UTF-16 to text in `code_page` (0, the system's, when omitted), and GBK text
-// to UTF-16 through code page 936.
-Text WideToText(Bytes wide, std::optional<int32_t> code_page = {});
-Bytes TextToWide(Text path);
 
 // Seconds from 1970-01-01 08:00:00 to `time` (now when omitted), then three
 // millisecond digits; only the seconds (at most 10 bytes) when seconds_only;
@@ -57,6 +64,3 @@ Bytes GbkWritableWide(Bytes wide);
 // another user controls). Then `culprit`, when given, receives the entry at
 // fault: a folder on the way, a link, or the folder itself.
 int FolderStatus(Text path, OwnedText* culprit = nullptr);
-
-// The sequences joined in order; null when their total length is 0.
-Bytes ConcatBytes(std::initializer_list<Bytes> parts);

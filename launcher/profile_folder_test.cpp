@@ -3,35 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "testing/fake_system.h"
 
 namespace {
 
 using fake::Path;
-using fake::Take;
 using Lines = std::vector<std::string>;
-
-TEST(ProfileFolder, TempAndSpecialFoldersAsThePlatformGivesThemWithOneSeparator) {
-  fake::FakeSystem system;
-  for (size_t length : {0, 8, 259, 260, 300}) {  // the platform's buffer holds 260 units
-    std::string temp = length == 0 ? "" : Path("/") + std::string(length - 2, 'd') + Path("/");
-    system.temp = fake::Wide(temp);
-    EXPECT_EQ(Take(TempFolderText()), temp);
-  }
-  const std::string specials[] = {"", "R:/D", "R:/D/", "/" + std::string(258, 'p')};
-  for (const std::string& special : specials) {
-    system.special = fake::Wide(Path(special));
-    OwnedBytes wide(SpecialFolderWide(1));  // its units and one NUL unit
-    std::string text = special.empty() || special.back() == '/' ? special : special + "/";
-    EXPECT_EQ(BytesLength(wide.get()), special.empty() ? 0 : 2 * static_cast<int>(text.size()) + 2);
-    EXPECT_EQ(Take(WideToText(wide.get(), 936)), Path(text));
-  }
-  FreeBlock(SpecialFolderWide(0));       // an unknown kind means the desktop (16)
-  FreeBlock(SpecialFolderWide(11, 26));  // a csidl given wins
-  EXPECT_EQ(system.Calls("SHGetSpecialFolderPathW"), (Lines{"5", "5", "5", "5", "16", "26"}));
-}
 
 TEST(ProfileFolder, CreationWalksEveryFolderOutermostFirst) {
   // clang-format off
@@ -60,15 +38,7 @@ TEST(ProfileFolder, TimestampsCountSecondsFromTheEpochThenMilliseconds) {
       {epoch + 200000, true, {}, "1728000000"}};  // 11 digits cut to 10
   // clang-format on
   for (const auto& c : cases)
-    EXPECT_EQ(Take(MakeTimestamp(c.time, c.seconds_only, c.pad)), c.stamp);
-}
-
-TEST(ProfileFolder, ConcatBytesJoinsInOrder) {
-  OwnedBytes a(TextToWide("a"));  // 61 00 00 00
-  OwnedBytes joined(ConcatBytes({a.get(), nullptr, &EmptyBytes, a.get()}));
-  ASSERT_EQ(BytesLength(joined.get()), 8);
-  EXPECT_EQ(std::memcmp(BytesData(joined.get()), "a\0\0\0a\0\0", 8), 0);
-  EXPECT_EQ(ConcatBytes({nullptr, &EmptyBytes}), nullptr);
+    EXPECT_EQ(fake::Take(MakeTimestamp(c.time, c.seconds_only, c.pad)), c.stamp);
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // runtime error reports name them. They are fixed numbers, not derived from
 // anything in this source: each routine kept the identifier (high half 0x0401)
 // its reports have always carried, so that a report reads the same in every
-// build.
+// build. Those of the general conversions live with them in
+// runtime/library/wide_text.cpp.
 #pragma once
 
 #include <cstdint>
@@ -10,21 +11,14 @@
 inline constexpr int32_t kRoutineMainRoutine = 0x04010002;
 inline constexpr int32_t kRoutineSetConsoleColour = 0x04012D28;
 inline constexpr int32_t kRoutineFileExists = 0x040133F4;
-inline constexpr int32_t kRoutineSpecialFolderWide = 0x04013AC0;
-inline constexpr int32_t kRoutineBytesToTextChecked = 0x04013421;
-inline constexpr int32_t kRoutineWideToText = 0x0401341F;
 inline constexpr int32_t kRoutineMakeTimestamp = 0x040135F1;
-inline constexpr int32_t kRoutineTextToWide = 0x0401341E;
 inline constexpr int32_t kRoutineDirectoryExists = 0x04013A0D;
 inline constexpr int32_t kRoutineCreateDirectoryPath = 0x04013A46;
 
-// Positions of the checks that can fail in this build. Platform calls are made
+// Position of the check that can fail in this build. Platform calls are made
 // through typed declarations, so the call-balance check (error 6) can never
 // detect an imbalance and is not made.
 inline constexpr int32_t kPositionBackgroundColour = 396;
-inline constexpr int32_t kPositionCsidlChoice = 1227;
-inline constexpr int32_t kPositionTextTag = 155;
 
-// Runtime error codes the launcher raises.
-inline constexpr int32_t kErrorTypeMismatch = 5;
+// The runtime error code the launcher raises: a choice out of range.
 inline constexpr int32_t kErrorChoiceIndex = 9;

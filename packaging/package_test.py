@@ -10,7 +10,9 @@ import sys
 import tempfile
 import zipfile
 
-NOT_FOUND = "谷歌浏览器程序未找到".encode("gbk")
+sys.dont_write_bytecode = True  # no __pycache__ left in the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../launcher/e2e"))
+from texts import GBK, LINUX_BROWSER, WINDOWS_BROWSER  # noqa: E402
 
 
 def run(*argv, **options):
@@ -23,7 +25,7 @@ def shows_the_message(argv, work, browser):
     env = dict(os.environ, TMPDIR=work, LANG="C.UTF-8")
     out = run(*argv, cwd=work, env=env, stdin=subprocess.DEVNULL, timeout=180)
     if not os.path.exists(browser):  # a machine with the browser gets the prompt
-        assert NOT_FOUND in out and browser.encode() in out, out[-300:]
+        assert out.endswith(GBK["not_found_head"] + browser.encode() + GBK["not_found_tail"]), out
     assert os.listdir(work) == [], os.listdir(work)
 
 
@@ -41,7 +43,7 @@ def main(mode, build, wine_run=None):
             subprocess.run(["lintian", "--fail-on", "error,warning", package], check=True)
             run("dpkg", "-x", package, os.path.join(root, "unpacked"))
             program = os.path.join(root, "unpacked", "usr", "bin", "zelmorvika")
-            shows_the_message([program], work, "/usr/bin/google-chrome")
+            shows_the_message([program], work, LINUX_BROWSER)
             return
         top = os.path.basename(package)[: -len(".zip")]
         with zipfile.ZipFile(package) as z:
@@ -55,7 +57,7 @@ def main(mode, build, wine_run=None):
         text = readme.decode("utf-8-sig")
         assert all(w in text for w in ("path.txt", "ANSI", "使用方法", "How to use it")), text
         shows_the_message([wine_run, os.path.join(root, top, "zelmorvika.exe")], work,
-                          "C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe")
+                          WINDOWS_BROWSER)
 
 
 if __name__ == "__main__":

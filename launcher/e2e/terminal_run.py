@@ -10,8 +10,8 @@ import termios
 import time
 import tty
 
-PROMPT_END = "输入要开的浏览器数量后按回车：".encode("utf-8")
-MESSAGE_END = "运行该软件。".encode("utf-8")  # a message that waits for Enter
+from texts import MESSAGE_END, PROMPT_END
+
 OWN = "zelmorvika-%d" % os.geteuid()  # the user's own folder in the temporary-files folder
 
 FAKE_BROWSER = """#!/bin/sh
@@ -24,9 +24,8 @@ echo browser-output; echo browser-errors >&2  # must not reach the tool's termin
 
 
 class Run:
-    """One run of the program on a pseudo-terminal. raw: keys pass through
-    untouched, for a program that does its own line editing (Wine's console).
-    before_exec: run in the child just before the program starts."""
+    """One run of the program on a pseudo-terminal. raw: keys pass through untouched, for a
+    program that edits its own lines (Wine's console). before_exec: run in the child at exec."""
 
     def __init__(self, argv, cwd, env, raw=False, before_exec=None):
         self.output = b""
@@ -152,8 +151,7 @@ class Scratch:
         return run
 
     def refused(self, run, reason, shown=b"", key=""):
-        """The run says why (and where: `shown`), starts nothing and waits for
-        Enter, or the `key` typed then."""
+        """The run says why (and where: `shown`), starts nothing and waits for Enter (or `key`)."""
         out = run.read_until(MESSAGE_END, timeout=60)
         self.assertIn(reason, out)
         self.assertIn(b"\r\n   " + shown, out)

@@ -1,6 +1,6 @@
 // Reading decimal numbers from text. Like every runtime header, it keeps all
 // the operations the runtime defines, whether this program calls them or not.
-// The launcher checks the count typed with ReadDecimal; ToInteger and the
+// The launcher reads the count typed with ReadDecimal; ToInteger and the
 // binder's ordinals use it too.
 #pragma once
 

@@ -1,7 +1,8 @@
 // Conversions between values and text. Like every runtime header, it keeps all
 // the operations the runtime defines, whether this program calls them or not.
-// The launcher calls the four library operations; the helpers serve only
-// runtime operations (ToText, ToHalfWidth, ConsoleWrite).
+// The launcher calls ToText and ToHalfWidth; nothing in this program calls
+// TrimBlanks or ToInteger. The helpers serve only runtime operations (ToText,
+// ToHalfWidth, ConsoleWrite).
 #pragma once
 
 #include <cstdint>
