@@ -51,12 +51,13 @@ TEST(Console, TerminalsEditLinesAndShowWholeCharactersAndColours) {
 TEST(Console, PipeWritesGoOnAfterSignalsCutThemShort) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
-  HANDLE writer = Open("/proc/self/fd/" + std::to_string(fds[1]), GENERIC_WRITE);  // writing end
+  const std::string end = "/proc/self/fd/" + std::to_string(fds[1]);  // the writing end
+  HANDLE writer = Open(end, GENERIC_WRITE);
   close(fds[1]);
   std::string sent(8 << 20, 0), got;
   for (size_t i = 0; i < sent.size(); ++i) sent[i] = char(i % 251);
+  char chunk[4096];
   std::thread reader([&] {
-    char chunk[4096];
     for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) got.append(chunk, size_t(n));
   });
   signal(SIGALRM, [](int) {});
