@@ -1,13 +1,9 @@
 // The local clock and OLE automation dates (the pauses are timed end to end).
-#include <gtest/gtest.h>
-
 #include <ctime>
 
-#include "platform/platform.h"
+#include "testing/conformance.h"
 
 using namespace platform;
-
-static const Api& os = NativeApi();
 
 TEST(Clock, LocalTimeIsTheLocalZonesDateAndTime) {
   SYSTEMTIME t{};
@@ -15,16 +11,24 @@ TEST(Clock, LocalTimeIsTheLocalZonesDateAndTime) {
   std::tm c{};  // the same time through the C library
   c.tm_year = t.wYear - 1900, c.tm_mon = t.wMonth - 1, c.tm_mday = t.wDay, c.tm_isdst = -1;
   c.tm_hour = t.wHour, c.tm_min = t.wMinute, c.tm_sec = t.wSecond;
-  EXPECT_TRUE(uint64_t(std::time(nullptr) - std::mktime(&c)) <= 1 && c.tm_wday == t.wDayOfWeek);
+  const std::time_t local = std::mktime(&c), now = std::time(nullptr);
+  EXPECT_LE(uint64_t(now - local), 1u) << now << " " << local;
+  EXPECT_EQ(t.wDayOfWeek, c.tm_wday);
 }
 
 TEST(OleDates, WholeDaysFrom18991230AndTheTimeOfDayRoundedToTheSecond) {
-  SYSTEMTIME t{};
-  // Before 1899-12-30 too, the fraction is the time from midnight.
-  EXPECT_TRUE(os.VariantTimeToSystemTime(-1.25, &t) && t.wYear == 1899 && t.wDay == 29 &&
-              t.wHour == 6);
-  EXPECT_TRUE(os.VariantTimeToSystemTime(45306.99999999, &t) && t.wMonth == 1 && t.wDay == 16 &&
-              t.wHour + t.wMinute + t.wSecond + t.wMilliseconds == 0);  // 2024-01-16 00:00
-  EXPECT_FALSE(os.VariantTimeToSystemTime(-657435.0, &t) ||
-               os.VariantTimeToSystemTime(2958466.0, &t));  // outside 0100 to 9999
+  for (const auto& [days, expected] :
+       {std::pair{-1.25, "1899-12-29 06:00:00.000"},  // before: the fraction is from midnight
+        {45306.99999999, "2024-01-16 00:00:00.000"},
+        {-657434.0, "0100-01-01 00:00:00.000"},  // the first day and the last
+        {2958465.5, "9999-12-31 12:00:00.000"},
+        {-657435.0, "refused"},
+        {2958466.0, "refused"}}) {
+    SYSTEMTIME t{};
+    char got[64] = "refused";
+    if (os.VariantTimeToSystemTime(days, &t))
+      std::snprintf(got, sizeof got, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth,
+                    t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+    EXPECT_STREQ(got, expected) << days;
+  }
 }

@@ -1,93 +1,25 @@
-// The console: files and, on Linux, terminals and pipes as its streams.
-#include <gtest/gtest.h>
-
+// The console: a file as its stream.
 #include <fstream>
 
-#include "platform/platform.h"
-#ifndef _WIN32
-#include <poll.h>
-#include <pty.h>
-#include <sys/time.h>
-
-#include <csignal>
-#include <thread>
-
-#include "platform/posix/posix_backend.h"
-#endif
+#include "testing/conformance.h"
 
 using namespace platform;
 
-static const Api& os = NativeApi();
-static constexpr DWORD kWrite = 0x40000000;  // GENERIC_WRITE
-
-static HANDLE Open(const char* name, DWORD access) {
-  return os.CreateFileA(name, access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
 TEST(Console, FilesTakeTheBytesButNoColoursAndNoLineInput) {
-  std::ofstream("console_test.out").close();
-  HANDLE file = Open("console_test.out", kWrite), in = os.GetStdHandle(STD_INPUT_HANDLE);
+  const ScratchFolder folder;
+  std::ofstream(folder.path / "out").close();
+  HANDLE file = os.CreateFileA((folder / "out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
   DWORD done = 9;
-  EXPECT_TRUE(os.WriteFile(file, "\xD6\xD0", 2, &done, nullptr) && done == 2);
-  EXPECT_TRUE(os.WriteFile(file, "x", 1, &done, nullptr) && done == 1);
-  EXPECT_FALSE(os.SetConsoleTextAttribute(file, 10) || os.ReadConsoleA(file, &done, 4, &done, 0));
-  EXPECT_TRUE(done == 0 && os.CloseHandle(file) && in != os.GetStdHandle(STD_OUTPUT_HANDLE));
+  for (const std::string bytes : {"\xD6\xD0", "x"}) {
+    EXPECT_TRUE(os.WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr));
+    EXPECT_EQ(done, bytes.size());
+  }
+  EXPECT_FALSE(os.SetConsoleTextAttribute(file, 10));
+  EXPECT_FALSE(os.ReadConsoleA(file, &done, 4, &done, nullptr));
+  EXPECT_EQ(done, 0u);
+  EXPECT_TRUE(os.CloseHandle(file));
+  std::ifstream written(folder.path / "out", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "\xD6\xD0x");
+  EXPECT_NE(os.GetStdHandle(STD_INPUT_HANDLE), os.GetStdHandle(STD_OUTPUT_HANDLE));
 }
-
-#ifndef _WIN32
-TEST(Console, TerminalsEditLinesAndShowWholeCharactersAndColours) {
-  int master = -1, slave = -1;
-  char name[128], line[64];
-  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-  HANDLE term = Open(name, GENERIC_READ | kWrite);
-  const std::string typed = "13\1772\r\xE4\xB8\xAD\xF0\x9F\x98\x80\xC3\rabcdef\r";  // \177 erases
-  ASSERT_EQ(write(master, typed.data(), typed.size()), ssize_t(typed.size()));
-  std::string got, shown;
-  DWORD n = 0;
-  for (DWORD room : {64, 64, 4, 64})
-    if (os.ReadConsoleA(term, line, room, &n, nullptr)) got.append(line, n);
-  // Lines in GBK, "?" for what GBK lacks, with CR LF; what does not fit comes next.
-  EXPECT_EQ(got, "12\r\n\xD6\xD0??\r\nabcdef\r\n");
-  os.WriteFile(term, "a\xD6", 2, &n, nullptr);
-  os.WriteFile(term, "\xD0z", 2, &n, nullptr);
-  setenv("TERM", "xterm", 1);
-  unsetenv("NO_COLOR");
-  for (WORD colour : {10, 12, 7, 0x9E, 0x1C, 0x70}) os.SetConsoleTextAttribute(term, colour);
-  setenv("NO_COLOR", "1", 1);
-  os.SetConsoleTextAttribute(term, 10);
-  unsetenv("NO_COLOR");
-  posix::RestoreTerminalColours();  // as the program does when it ends
-  for (pollfd p{master, POLLIN, 0}; poll(&p, 1, 1000) > 0 && read(master, line, 1) == 1;)
-    shown += line[0];
-  EXPECT_TRUE(os.CloseHandle(term) && !close(slave) && !close(master));
-  // The cut character comes whole. Bright green and bright red on the default
-  // background, grey on black as the terminal's own, bright yellow on bright
-  // blue, bright red on blue, black on grey; the terminal's own at the end.
-  EXPECT_EQ(
-      shown.substr(std::min(shown.find("a\xE4"), shown.size())),
-      "a\xE4\xB8\xADz\x1b[92;49m\x1b[91;49m\x1b[39;49m\x1b[93;104m\x1b[91;44m\x1b[30;47m\x1b[0m");
-}
-
-TEST(Console, PipeWritesGoOnAfterSignalsCutThemShort) {
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  const std::string end = "/proc/self/fd/" + std::to_string(fds[1]);  // the writing end
-  HANDLE writer = Open(end.c_str(), kWrite);
-  close(fds[1]);
-  std::string sent(8 << 20, 0), got;
-  for (size_t i = 0; i < sent.size(); ++i) sent[i] = char(i % 251);
-  char chunk[4096];
-  std::thread reader([&] {
-    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) got.append(chunk, size_t(n));
-  });
-  signal(SIGALRM, [](int) {});
-  itimerval every{{0, 100}, {0, 100}}, off{};
-  setitimer(ITIMER_REAL, &every, nullptr);
-  DWORD done = 0;
-  EXPECT_TRUE(os.WriteFile(writer, sent.data(), DWORD(sent.size()), &done, nullptr));
-  setitimer(ITIMER_REAL, &off, nullptr);
-  EXPECT_TRUE(os.CloseHandle(writer) && done == sent.size());
-  reader.join();
-  EXPECT_TRUE(got == sent && !close(fds[0]));
-}
-#endif

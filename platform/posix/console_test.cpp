@@ -1,0 +1,74 @@
+// The console on Linux: terminals and pipes as its streams.
+#include <poll.h>
+#include <pty.h>
+#include <sys/time.h>
+
+#include <csignal>
+#include <thread>
+
+#include "platform/posix/posix_backend.h"
+#include "testing/conformance.h"
+
+using namespace platform;
+
+static HANDLE Open(const std::string& name, DWORD access) {
+  return os.CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+TEST(Console, TerminalsEditLinesAndShowWholeCharactersAndColours) {
+  int master = -1, slave = -1;
+  char name[128], line[64];
+  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  HANDLE term = Open(name, GENERIC_READ | GENERIC_WRITE);
+  const std::string typed = "13\1772\r\xE4\xB8\xAD\xF0\x9F\x98\x80\xC3\rabcdef\r";  // \177 erases
+  ASSERT_EQ(write(master, typed.data(), typed.size()), ssize_t(typed.size()));
+  std::string got, shown;
+  DWORD n = 0;
+  for (DWORD room : {64, 64, 4, 64})
+    if (os.ReadConsoleA(term, line, room, &n, nullptr)) got.append(line, n);
+  // Lines in GBK, "?" for what GBK lacks, with CR LF; what does not fit comes next.
+  EXPECT_EQ(got, "12\r\n\xD6\xD0??\r\nabcdef\r\n");
+  os.WriteFile(term, "a\xD6", 2, &n, nullptr);
+  os.WriteFile(term, "\xD0z", 2, &n, nullptr);
+  setenv("TERM", "xterm", 1);
+  unsetenv("NO_COLOR");
+  for (WORD colour : {10, 12, 7, 0x9E, 0x1C, 0x70}) os.SetConsoleTextAttribute(term, colour);
+  setenv("NO_COLOR", "1", 1);
+  os.SetConsoleTextAttribute(term, 10);
+  unsetenv("NO_COLOR");
+  posix::RestoreTerminalColours();  // as the program does when it ends
+  for (pollfd p{master, POLLIN, 0}; poll(&p, 1, 1000) > 0 && read(master, line, 1) == 1;)
+    shown += line[0];
+  os.CloseHandle(term), close(slave), close(master);
+  // The cut character comes whole. Bright green and bright red on the default
+  // background, grey on black as the terminal's own, bright yellow on bright
+  // blue, bright red on blue, black on grey; the terminal's own at the end.
+  EXPECT_EQ(
+      shown.substr(std::min(shown.find("a\xE4"), shown.size())),
+      "a\xE4\xB8\xADz\x1b[92;49m\x1b[91;49m\x1b[39;49m\x1b[93;104m\x1b[91;44m\x1b[30;47m\x1b[0m");
+}
+
+TEST(Console, PipeWritesGoOnAfterSignalsCutThemShort) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::string end = "/proc/self/fd/" + std::to_string(fds[1]);  // the writing end
+  HANDLE writer = Open(end, GENERIC_WRITE);
+  close(fds[1]);
+  std::string sent(8 << 20, 0), got;
+  for (size_t i = 0; i < sent.size(); ++i) sent[i] = char(i % 251);
+  char chunk[4096];
+  std::thread reader([&] {
+    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) got.append(chunk, size_t(n));
+  });
+  signal(SIGALRM, [](int) {});
+  itimerval every{{0, 100}, {0, 100}}, off{};
+  setitimer(ITIMER_REAL, &every, nullptr);
+  DWORD done = 0;
+  EXPECT_TRUE(os.WriteFile(writer, sent.data(), DWORD(sent.size()), &done, nullptr));
+  setitimer(ITIMER_REAL, &off, nullptr);
+  EXPECT_EQ(done, sent.size());
+  os.CloseHandle(writer);
+  reader.join();
+  close(fds[0]);
+  EXPECT_TRUE(got == sent) << "got " << got.size() << " of " << sent.size() << " bytes";
+}
