@@ -24,11 +24,13 @@ constexpr int32_t kIconResource = ZV_ICON_RESOURCE;
 constexpr int32_t kGreen = 2;
 constexpr int32_t kRed = 4;
 constexpr int32_t kPauseMilliseconds = 500;
-// Console attributes: the background colours blue, green, none and red, the
-// backgrounds 1 to 4 stand for, and the bits that make a colour bright.
-constexpr int32_t kBackgroundAttributes[] = {0x10, 0x20, 0, 0x40};
-constexpr double kBrightBackground = 128.0;  // BACKGROUND_INTENSITY
-constexpr double kBrightText = 8.0;          // FOREGROUND_INTENSITY
+// The background colours the backgrounds 1 to 4 stand for: blue, green, none
+// (black, made grey by the intensity bit) and red.
+constexpr int32_t kBackgroundAttributes[] = {platform::BACKGROUND_BLUE, platform::BACKGROUND_GREEN,
+                                             0, platform::BACKGROUND_RED};
+// The intensity bits, as doubles: the colour sums are taken in double precision.
+constexpr double kBrightBackground = platform::BACKGROUND_INTENSITY;
+constexpr double kBrightText = platform::FOREGROUND_INTENSITY;
 
 void EndOfProgram() {}
 

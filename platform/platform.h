@@ -104,7 +104,12 @@ inline constexpr int kFolderPrivate = 1;
 inline constexpr int kFolderUnsafe = -1;
 inline constexpr int kFolderForeign = -2;
 
-// Console.
+// Console: the standard handles, and the character attribute's colour bits.
+inline constexpr WORD FOREGROUND_INTENSITY = 0x0008;
+inline constexpr WORD BACKGROUND_BLUE = 0x0010;
+inline constexpr WORD BACKGROUND_GREEN = 0x0020;
+inline constexpr WORD BACKGROUND_RED = 0x0040;
+inline constexpr WORD BACKGROUND_INTENSITY = 0x0080;
 inline constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
 inline constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
 inline constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
