@@ -22,8 +22,9 @@ bool IsUtf8BeyondAscii(const uint8_t* p, const uint8_t* end) {
   while (p < end) {
     uint8_t lead = *p++;
     if (lead < 0x80) continue;
-    int more = lead < 0xC2 ? -1 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : lead < 0xF5 ? 3 : -1;
-    if (more < 0 || end - p < more) return false;
+    // The bytes that follow the lead byte; 0 for a byte that leads nothing.
+    int more = lead < 0xC2 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : lead < 0xF5 ? 3 : 0;
+    if (more == 0 || end - p < more) return false;
     uint8_t low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
     uint8_t high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
     if (p[0] < low || p[0] > high) return false;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,8 +14,8 @@ namespace platform::posix {
 
 std::string GbkToSystem(const char* text) {
   size_t length = std::strlen(text);
-  bool ascii = true;
-  for (size_t i = 0; i < length && ascii; ++i) ascii = static_cast<unsigned char>(text[i]) < 0x80;
+  bool ascii =
+      std::all_of(text, text + length, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (ascii || length > 0x3FFFFFFF) return std::string(text, length);
   int n = static_cast<int>(length);
   std::u16string wide(length, u'\0');
