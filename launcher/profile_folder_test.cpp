@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "runtime/core/text.h"
 #include "testing/fake_system.h"
 
 namespace {
@@ -39,6 +40,7 @@ TEST(ProfileFolder, TimestampsCountSecondsFromTheEpochThenMilliseconds) {
   // clang-format on
   for (const auto& c : cases)
     EXPECT_EQ(fake::Take(MakeTimestamp(c.time, c.seconds_only, c.pad)), c.stamp);
+  EXPECT_EQ(RepeatText("0", 0), nullptr);  // the padding of one that needs none: no lone NUL
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 
 #include "testing/conformance.h"
 
-using namespace platform;
-
 TEST(Clock, LocalTimeIsTheLocalZonesDateAndTime) {
   SYSTEMTIME t{};
   os.GetLocalTime(&t);

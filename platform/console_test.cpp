@@ -3,13 +3,10 @@
 
 #include "testing/conformance.h"
 
-using namespace platform;
-
 TEST(Console, FilesTakeTheBytesButNoColoursAndNoLineInput) {
   const ScratchFolder folder;
   std::ofstream(folder.path / "out").close();
-  HANDLE file = os.CreateFileA((folder / "out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
+  HANDLE file = Open(folder / "out", GENERIC_WRITE);
   DWORD done = 9;
   for (const std::string bytes : {"\xD6\xD0", "x"}) {
     EXPECT_TRUE(os.WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr));

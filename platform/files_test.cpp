@@ -3,13 +3,6 @@
 
 #include "testing/conformance.h"
 
-using namespace platform;
-
-static HANDLE Open(const std::string& name, DWORD access = GENERIC_READ) {
-  return os.CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_ARCHIVE, nullptr);
-}
-
 // The bytes one ReadFile gives, or that it failed and how many it said it read.
 static std::string Read(HANDLE file, DWORD count) {
   char buffer[16];

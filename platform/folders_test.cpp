@@ -1,8 +1,6 @@
 // Folders: the temporary-files folder and the folders made in it.
 #include "testing/conformance.h"
 
-using namespace platform;
-
 TEST(Folders, TheTempFolderEndsWithTheSeparatorAndFoldersAreMadeOnce) {
   WCHAR buffer[1024] = {};
   const std::u16string temp(buffer, os.GetTempPathW(1024, buffer)), sep(1, kPathSeparator[0]);

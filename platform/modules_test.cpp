@@ -1,8 +1,6 @@
 // The heap, readable memory, the program's image and libraries bound by name.
 #include "testing/conformance.h"
 
-using namespace platform;
-
 TEST(Modules, HeapBlocksReadableMemoryTheImageAndTheCLibraryByItsWindowsName) {
   HMODULE self = os.GetModuleHandleA(nullptr), c = os.GetModuleHandleA("msvcrt.dll");
   MODULEINFO info{};

@@ -3,8 +3,6 @@
 
 #include "testing/conformance.h"
 
-using namespace platform;
-
 using Args = std::vector<std::string>;
 static const std::string kRecorder = "\"" ZV_ARGS_RECORDER "\" ";
 

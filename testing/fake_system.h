@@ -1,9 +1,7 @@
 // One in-memory operating system for the tests. While a FakeSystem lives, Os()
 // answers from it. It passes to the real backend only what leaves the machine
 // as it was (code-page conversions, formatting, the heap, this process's own
-// modules); any other call it does not fake ends the test, naming the call. A
-// test sets its fields, runs the code, then reads what was shown and the calls
-// made.
+// modules); any other call it does not fake ends the test, naming the call.
 #pragma once
 
 #include <algorithm>
@@ -16,6 +14,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -104,8 +103,7 @@ inline int g_writes = 0;   // WriteFile calls
 inline const std::string* g_reading = nullptr;
 
 inline char kIn[] = "in", kOut[] = "out", kErr[] = "err", kFile[] = "file";  // logged by name
-inline char kCommandLine[] = "zelmorvika";
-inline char kProcess[] = "process", kThread[] = "thread";
+inline char kCommandLine[] = "zelmorvika", kProcess[] = "process", kThread[] = "thread";
 
 inline void Log(const std::string& name, const std::string& argument) {
   g->calls.push_back(name + " " + argument);
@@ -130,27 +128,21 @@ struct Refuse<Name, R(A..., ...)> {
 ZV_ALL_CALLS(ZV_FAKE_NAME)
 #undef ZV_FAKE_NAME
 
+// What leaves the machine as it was: the real system's.
+inline constexpr std::string_view kReal =
+    " MultiByteToWideChar WideCharToMultiByte lstrlenW LCMapStringA wsprintfA GetProcessHeap"
+    " VariantTimeToSystemTime IsBadReadPtr GetModuleHandleA GetModuleInformation LoadLibraryA"
+    " GetProcAddress FreeLibrary ";
+
 inline Api MakeApi() {
-  Api api{};
-#define ZV_REFUSE(result, name, parameters) \
-  api.name = &Refuse<k_##name, std::remove_pointer_t<decltype(Api::name)>>::Call;
-  ZV_ALL_CALLS(ZV_REFUSE)
-#undef ZV_REFUSE
-  // What leaves the machine as it was: the real system's.
   const Api& real = NativeApi();
-  api.MultiByteToWideChar = real.MultiByteToWideChar;
-  api.WideCharToMultiByte = real.WideCharToMultiByte;
-  api.lstrlenW = real.lstrlenW;
-  api.LCMapStringA = real.LCMapStringA;
-  api.wsprintfA = real.wsprintfA;
-  api.VariantTimeToSystemTime = real.VariantTimeToSystemTime;
-  api.GetProcessHeap = real.GetProcessHeap;
-  api.IsBadReadPtr = real.IsBadReadPtr;
-  api.GetModuleHandleA = real.GetModuleHandleA;
-  api.GetModuleInformation = real.GetModuleInformation;
-  api.LoadLibraryA = real.LoadLibraryA;
-  api.GetProcAddress = real.GetProcAddress;
-  api.FreeLibrary = real.FreeLibrary;
+  Api api{};
+#define ZV_REAL_OR_REFUSE(result, name, parameters)  \
+  api.name = kReal.find(" " #name " ") != kReal.npos \
+                 ? real.name                         \
+                 : &Refuse<k_##name, std::remove_pointer_t<decltype(Api::name)>>::Call;
+  ZV_ALL_CALLS(ZV_REAL_OR_REFUSE)
+#undef ZV_REAL_OR_REFUSE
 
   api.AfxWinInit = [](HMODULE, HMODULE, char*, int) { return g->framework_fails ? kFalse : kTrue; };
   api.GetCommandLineA = [] { return kCommandLine; };

@@ -73,12 +73,9 @@ class WineEndToEnd(Scratch, unittest.TestCase):
         self.assertRegex(line, r' --user-data-dir="%s\\zelmorvika\\\d{13}"$' % folder)
         self.assertEqual(sorted(os.listdir(self.work)), ["R&D(1)", "path.txt", "wrapper.bat"])
 
-    def test_no_temp_folder_or_none_made_starts_nothing_and_says_so(self):
-        in_the_way = os.path.join(self.work, "path.txt")
-        # Too long for GetTempPathW; a file where the folder would go.
-        for temp, shown in [(windows_name(self.work) + "\\" + "t" * 300, "zelmorvika\\"),
-                            (windows_name(in_the_way), windows_name(in_the_way))]:
-            self.refused(self.run_tool(windows_name(FAKE), "2", temp), NOT_MADE, shown.encode())
+    def test_a_temp_folder_too_long_for_windows_starts_nothing_and_says_so(self):
+        temp = windows_name(self.work) + "\\" + "t" * 300
+        self.refused(self.run_tool(windows_name(FAKE), "2", temp), NOT_MADE, b"zelmorvika\\")
         self.assertEqual(os.listdir(self.work), ["path.txt"])
 
     def test_every_console_shows_the_texts_and_takes_full_width_digits(self):

@@ -9,12 +9,6 @@
 #include "platform/posix/posix_backend.h"
 #include "testing/conformance.h"
 
-using namespace platform;
-
-static HANDLE Open(const std::string& name, DWORD access) {
-  return os.CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
 TEST(Console, TerminalsEditLinesAndShowWholeCharactersAndColours) {
   int master = -1, slave = -1;
   char name[128], line[64];
@@ -40,9 +34,8 @@ TEST(Console, TerminalsEditLinesAndShowWholeCharactersAndColours) {
   for (pollfd p{master, POLLIN, 0}; poll(&p, 1, 1000) > 0 && read(master, line, 1) == 1;)
     shown += line[0];
   os.CloseHandle(term), close(slave), close(master);
-  // The cut character comes whole. Bright green and bright red on the default
-  // background, grey on black as the terminal's own, bright yellow on bright
-  // blue, bright red on blue, black on grey; the terminal's own at the end.
+  // The cut character whole; bright green and red on the default background, grey on black as
+  // the terminal's own, bright yellow on bright blue, bright red on blue, black on grey; reset.
   EXPECT_EQ(
       shown.substr(std::min(shown.find("a\xE4"), shown.size())),
       "a\xE4\xB8\xADz\x1b[92;49m\x1b[91;49m\x1b[39;49m\x1b[93;104m\x1b[91;44m\x1b[30;47m\x1b[0m");

@@ -6,8 +6,6 @@
 
 #include "testing/conformance.h"
 
-using namespace platform;
-
 TEST(Files, AFileDecidesWhatRunsOnlyWhenTheUserOrRootOwnsItAndEachLinkToIt) {
   if (geteuid() != 0) GTEST_SKIP() << "planting another account's files takes root";
   const ScratchFolder folder;

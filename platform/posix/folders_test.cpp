@@ -6,8 +6,6 @@
 
 #include "testing/conformance.h"
 
-using namespace platform;
-
 static std::u16string Wide(const std::string& s) { return std::filesystem::path(s).u16string(); }
 
 struct Env {  // sets an environment variable for the life of the object

@@ -36,7 +36,7 @@ TEST(ToHalfWidthAndToInteger, WhatTheirTextsBecome) {
       {"\xA3\xAF\xD6\xD0\xA1\xA1\xA3\xB1", "/\xD6\xD0 1"}};
   const std::pair<ArgSlot, int32_t> integers[] = {{TextSlot("10"), 10}, {DoubleSlot(-2.9), -2},
       {DoubleSlot(3e9), -1294967296}, {DoubleSlot(NAN), 0}, {ArgSlot{0xFFFF, 0, TAG_SHORT}, -1},
-      {DateTimeSlot(2.5), 0}};
+      {DateTimeSlot(2.5), 0}, {TextSlot("99999999999999999999"), 1661992959}};  // wraps
   // clang-format on
   for (const auto& [text, result] : half)
     EXPECT_EQ(Take(CallLibrary(ToHalfWidth, {TextSlot(text)})), result);

@@ -28,11 +28,9 @@ TEST(GetBytesData, TextsRunToANulAndAPositionGivenWalksOnToMinusOnePastTheEnd) {
 
 TEST(PointerToBytes, CopiesLengthBytesAndNothingForNoAddressOrNoLength) {
   const char kSource[] = "abc";
-  for (int32_t length : {0, -1}) {
-    EXPECT_EQ(CallLibrary(PointerToBytes, {PointerSlot(TAG_INT, kSource), IntSlot(length)}),
+  for (auto [source, length] : {std::pair{kSource, 0}, {kSource, -1}, {nullptr, 3}})
+    EXPECT_EQ(CallLibrary(PointerToBytes, {PointerSlot(TAG_INT, source), IntSlot(length)}),
               nullptr);
-  }
-  EXPECT_EQ(CallLibrary(PointerToBytes, {PointerSlot(TAG_INT, nullptr), IntSlot(3)}), nullptr);
   OwnedBytes copy(CallLibrary(PointerToBytes, {PointerSlot(TAG_INT, kSource), IntSlot(3)}));
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(BytesData(copy.get())), 3), "abc");
 }
