@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/fake_system.h"
 #include "runtime/core/texts.h"
+#include "testing/fake_system.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/fake_system.h"
 #include "runtime/core/text.h"
 #include "runtime/core/texts.h"
+#include "testing/fake_system.h"
 
 namespace {
 
