@@ -255,13 +255,11 @@ inline constexpr int IDOK = 1;
   X(int, MessageBoxA, (HWND owner, const char* text, const char* caption, UINT type))          \
   X(int, wsprintfA, (char* buffer, const char* format, ...))
 
-// clang-format on
+#define ZV_ALL_CALLS(X)                                                                       \
+  ZV_FILES_CALLS(X) ZV_FOLDERS_CALLS(X) ZV_CONSOLE_CALLS(X) ZV_PROCESSES_CALLS(X)           \
+  ZV_CODE_PAGES_CALLS(X) ZV_CLOCK_CALLS(X) ZV_MODULES_CALLS(X) ZV_MESSAGE_BOXES_CALLS(X)
 
-#define ZV_ALL_CALLS(X)                                                              \
-  ZV_FILES_CALLS(X)                                                                  \
-  ZV_FOLDERS_CALLS(X)                                                                \
-  ZV_CONSOLE_CALLS(X) ZV_PROCESSES_CALLS(X) ZV_CODE_PAGES_CALLS(X) ZV_CLOCK_CALLS(X) \
-      ZV_MODULES_CALLS(X) ZV_MESSAGE_BOXES_CALLS(X)
+// clang-format on
 
 struct Api {
 // NOLINTNEXTLINE(bugprone-macro-parentheses): makes a declarator, not an expression

@@ -14,14 +14,16 @@ TEST(Console, TerminalsEditLinesAndShowWholeCharactersAndColours) {
   char name[128], line[64];
   ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
   HANDLE term = Open(name, GENERIC_READ | GENERIC_WRITE);
-  const std::string typed = "13\1772\r\xE4\xB8\xAD\xF0\x9F\x98\x80\xC3\rabcdef\r";  // \177 erases
+  // \177 erases; Ctrl-D (\4) ends the input, the last line without its end.
+  const std::string typed =
+      "13\1772\r\xE4\xB8\xAD\xF0\x9F\x98\x80\xC3\rabcdef\rxy\4\4";  // \177 erases
   ASSERT_EQ(write(master, typed.data(), typed.size()), ssize_t(typed.size()));
   std::string got, shown;
   DWORD n = 0;
-  for (DWORD room : {64, 64, 4, 64})
+  for (DWORD room : {64, 64, 4, 64, 64})
     if (os.ReadConsoleA(term, line, room, &n, nullptr)) got.append(line, n);
   // Lines in GBK, "?" for what GBK lacks, with CR LF; what does not fit comes next.
-  EXPECT_EQ(got, "12\r\n\xD6\xD0??\r\nabcdef\r\n");
+  EXPECT_EQ(got, "12\r\n\xD6\xD0??\r\nabcdef\r\nxy");
   os.WriteFile(term, "a\xD6", 2, &n, nullptr);
   os.WriteFile(term, "\xD0z", 2, &n, nullptr);
   setenv("TERM", "xterm", 1);

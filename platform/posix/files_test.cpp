@@ -6,6 +6,14 @@
 
 #include "testing/conformance.h"
 
+TEST(Files, ADeviceHasNoSize) {
+  HANDLE device = Open("/dev/null", GENERIC_READ);
+  DWORD high = 7;
+  EXPECT_EQ(os.GetFileSize(device, &high), INVALID_FILE_SIZE);
+  EXPECT_EQ(high, 0u);
+  os.CloseHandle(device);
+}
+
 TEST(Files, AFileDecidesWhatRunsOnlyWhenTheUserOrRootOwnsItAndEachLinkToIt) {
   if (geteuid() != 0) GTEST_SKIP() << "planting another account's files takes root";
   const ScratchFolder folder;

@@ -31,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     n = std::min(k < 16 ? data[k % size] % 5 : size, size - at);
     chunked += converter.Convert(bytes.data() + at, n);
   }
+  FUZZ_CHECK(platform::posix::TerminalIsUtf8());  // whatever the spelling of its name
   FUZZ_CHECK(chunked + converter.Flush() == shown && shown.size() <= 3 * size);
   FUZZ_CHECK(Shown(Typed(shown)) == shown && (!ascii || shown == bytes));
   // Each GBK character, as Windows reads them, shows as one character.

@@ -232,7 +232,7 @@ bool ParseDateTimeText(Text text, DateTime* result) {
   const int64_t year = values[0];
   const int64_t month = values[1];
   bool valid = year > 0;
-  valid = (month >= 1 && month <= 12) && valid;
+  // A day in a month that exists (MonthLength needs a month of 1 to 12).
   valid = (month >= 1 && month <= 12 && values[2] >= 1 &&
            values[2] <= MonthLength(year, static_cast<int32_t>(month))) &&
           valid;

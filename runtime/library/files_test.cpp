@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/core/error_report.h"
 #include "testing/fake_system.h"
 
 namespace {
@@ -23,6 +24,18 @@ TEST(GetBytesData, TextsRunToANulAndAPositionGivenWalksOnToMinusOnePastTheEnd) {
     OwnedText text(r.type == 10 ? static_cast<Text>(SlotPointer(value)) : nullptr);
     EXPECT_EQ(TextOrEmpty(text.get()), r.text);
     EXPECT_EQ(at, r.after) << r.before;
+  }
+}
+
+TEST(GetBytesData, ATypeCodeOutsideOneToTenEndsTheRunWithError100) {
+  char report[256];
+  FormatRuntimeError(report, 100, 0, 0);
+  for (int32_t type : {0, 11}) {
+    fake::FakeSystem system;
+    EXPECT_FALSE(system.Run([type] {
+      CallLibrary(GetBytesData, {BytesSlot(&EmptyBytes), IntSlot(type)});
+    }));
+    EXPECT_EQ(system.boxes, Lines{"error 16: " + std::string(report)}) << type;
   }
 }
 
