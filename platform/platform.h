@@ -85,20 +85,13 @@ inline constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
 inline constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
 
 // Folders: the CSIDL values of the special folders.
+// clang-format off
 enum : int {
-  CSIDL_PROGRAMS = 2,
-  CSIDL_PERSONAL = 5,
-  CSIDL_FAVORITES = 6,
-  CSIDL_STARTUP = 7,
-  CSIDL_STARTMENU = 11,
-  CSIDL_DESKTOPDIRECTORY = 16,
-  CSIDL_FONTS = 20,
-  CSIDL_APPDATA = 26,
-  CSIDL_INTERNET_CACHE = 32,
-  CSIDL_COMMON_APPDATA = 35,
-  CSIDL_WINDOWS = 36,
-  CSIDL_SYSTEM = 37,
+  CSIDL_PROGRAMS = 2, CSIDL_PERSONAL = 5, CSIDL_FAVORITES = 6, CSIDL_STARTUP = 7,
+  CSIDL_STARTMENU = 11, CSIDL_DESKTOPDIRECTORY = 16, CSIDL_FONTS = 20, CSIDL_APPDATA = 26,
+  CSIDL_INTERNET_CACHE = 32, CSIDL_COMMON_APPDATA = 35, CSIDL_WINDOWS = 36, CSIDL_SYSTEM = 37
 };
+// clang-format on
 inline constexpr int kFolderMissing = 0;
 inline constexpr int kFolderPrivate = 1;
 inline constexpr int kFolderUnsafe = -1;
@@ -267,6 +260,15 @@ struct Api {
   ZV_ALL_CALLS(ZV_API_MEMBER)
 #undef ZV_API_MEMBER
 };
+
+// Defines NativeApi(), the table of the backend whose functions are in the
+// namespace ZV_BACKEND (each backend's api.cpp names it, then uses this once).
+#define ZV_API_ENTRY(result, name, parameters) .name = ZV_BACKEND::name,
+#define ZV_DEFINE_NATIVE_API                                     \
+  const Api& NativeApi() {                                       \
+    static constexpr Api kNative = {ZV_ALL_CALLS(ZV_API_ENTRY)}; \
+    return kNative;                                              \
+  }
 
 // The table in force: the real backend unless a test installed another.
 const Api& Os();

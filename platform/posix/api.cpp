@@ -2,21 +2,8 @@
 #include "platform/posix/posix_backend.h"
 
 namespace platform {
-namespace {
 
-const Api kNative = {
-#define ZV_ENTRY(result, name, parameters) .name = posix::name,
-    ZV_ALL_CALLS(ZV_ENTRY)
-#undef ZV_ENTRY
-};
-
-}  // namespace
-
-const Api& NativeApi() { return kNative; }
-
-const char kPathSeparator[2] = "/";
-const char kDefaultBrowserPath[] = "/usr/bin/google-chrome";
-const char kTempFolderVariable[] = "TMPDIR";
-const bool kRunsBatchFiles = false;
+#define ZV_BACKEND posix
+ZV_DEFINE_NATIVE_API
 
 }  // namespace platform

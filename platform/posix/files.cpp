@@ -172,3 +172,11 @@ DWORD GetForeignOwner(const char* path, char* buffer, DWORD size) {
 }
 
 }  // namespace platform::posix
+
+namespace platform {
+
+// How paths are written here, and where the browser is installed by default.
+const char kPathSeparator[2] = "/";
+const char kDefaultBrowserPath[] = "/usr/bin/google-chrome";
+
+}  // namespace platform

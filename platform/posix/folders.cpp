@@ -304,3 +304,9 @@ DWORD GetShortPathNameW(const WCHAR* long_path, WCHAR* short_path, DWORD size) {
 }
 
 }  // namespace platform::posix
+
+namespace platform {
+
+const char kTempFolderVariable[] = "TMPDIR";
+
+}  // namespace platform

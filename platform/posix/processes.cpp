@@ -206,3 +206,9 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 }
 
 }  // namespace platform::posix
+
+namespace platform {
+
+const bool kRunsBatchFiles = false;
+
+}  // namespace platform

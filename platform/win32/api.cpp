@@ -2,21 +2,8 @@
 #include "platform/win32/win32_backend.h"
 
 namespace platform {
-namespace {
 
-const Api kNative = {
-#define ZV_ENTRY(result, name, parameters) .name = win32::name,
-    ZV_ALL_CALLS(ZV_ENTRY)
-#undef ZV_ENTRY
-};
-
-}  // namespace
-
-const Api& NativeApi() { return kNative; }
-
-const char kPathSeparator[2] = "\\";
-const char kDefaultBrowserPath[] = "C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe";
-const char kTempFolderVariable[] = "TEMP";
-const bool kRunsBatchFiles = true;
+#define ZV_BACKEND win32
+ZV_DEFINE_NATIVE_API
 
 }  // namespace platform

@@ -37,3 +37,11 @@ DWORD GetFullPathNameA(const char* path, DWORD size, char* buffer, char** file_p
 DWORD GetForeignOwner(const char*, char*, DWORD) { return 0; }
 
 }  // namespace platform::win32
+
+namespace platform {
+
+// How paths are written here, and where the browser is installed by default.
+const char kPathSeparator[2] = "\\";
+const char kDefaultBrowserPath[] = "C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe";
+
+}  // namespace platform

@@ -27,3 +27,9 @@ int PrivateFolderStatus(const WCHAR* path, WCHAR*, DWORD) {
 const char* UserFolderSuffix() { return ""; }
 
 }  // namespace platform::win32
+
+namespace platform {
+
+const char kTempFolderVariable[] = "TEMP";
+
+}  // namespace platform

@@ -39,3 +39,9 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 }
 
 }  // namespace platform::win32
+
+namespace platform {
+
+const bool kRunsBatchFiles = true;
+
+}  // namespace platform
