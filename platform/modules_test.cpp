@@ -20,6 +20,7 @@ TEST(Modules, HeapBlocksReadableMemoryTheImageAndTheCLibraryByItsWindowsName) {
   auto length = reinterpret_cast<size_t (*)(const char*)>(os.GetProcAddress(c, "strlen"));
   EXPECT_EQ(length != nullptr ? length("abc") : 0, 3u);
   EXPECT_EQ(os.GetProcAddress(c, "no_such_function"), nullptr);
+  EXPECT_EQ(os.GetProcAddress(nullptr, "strlen"), nullptr);  // no module
   HMODULE loaded = os.LoadLibraryA("MSVCRT");
   EXPECT_NE(os.GetProcAddress(loaded, "malloc"), nullptr) << loaded;
   EXPECT_TRUE(os.FreeLibrary(loaded));

@@ -50,4 +50,7 @@ TEST(StartProgram, ProgramsNotWaitedForRunOnAndThoseThatCannotStartFail) {
   for (const char* line : {"zv_no_such_program_here --flag", "\"./zv no/such\"", ""})
     EXPECT_FALSE(Start(line, nullptr)) << line;
   EXPECT_EQ(os.WaitForSingleObject(nullptr, 0), WAIT_FAILED);  // no program to wait for
+  const std::string own = os.GetCommandLineA();                // this program's, its name first
+  EXPECT_NE(own.find("platform_test"), std::string::npos) << own;
+  EXPECT_NE(own.back(), ' ') << own;
 }

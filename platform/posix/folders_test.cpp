@@ -49,10 +49,12 @@ TEST(Folders, PrivateFoldersAreReachedOnlyThroughFoldersAndLinksOfTheUserOrRoot)
   EXPECT_TRUE(make("/mine"));
   EXPECT_EQ(stat(mine.c_str(), &st) == 0 ? st.st_mode & 07777 : 0, 0700u);
   symlink(mine.c_str(), (root + "/own").c_str());
+  symlink("mine", (root + "/near").c_str());  // relative to the folder that holds it
   const int in = dup(0);  // without standard input, a folder may come to descriptor 0
   close(0);
   EXPECT_TRUE(make("/own/a"));
   EXPECT_EQ(status("/own/a").first, kFolderPrivate);
+  EXPECT_EQ(status("/near/a").first, kFolderPrivate);
   dup2(in, 0), close(in);
   EXPECT_EQ(status("/own"), std::pair(kFolderUnsafe, Wide(root + "/own")));  // a link
   // A folder others may write to is passed only when it is sticky.
