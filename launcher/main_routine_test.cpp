@@ -110,8 +110,10 @@ std::string Utf16(const std::u16string& text, bool big_endian) {  // with its by
 TEST(MainRoutine, PathFileIsReadInEachEncodingEditorsSaveItIn) {
   const std::string gbk = kBrowser + "\xD6\xD0", utf8 = kBrowser + "\xE4\xB8\xAD";  // 中
   const std::string either = kBrowser + "\xD6\xB0";  // 职 in GBK, and valid UTF-8
-  const std::string refused = "<10>" + texts::banner + "<12>" + texts::unusable_head + kBrowser +
-                              "?" + texts::unusable_tail;
+  auto refused = [](const std::string& shown) {      // GBK lacks what is shown as "?"
+    return "<10>" + texts::banner + "<12>" + texts::unusable_head + kBrowser + shown +
+           texts::unusable_tail;
+  };
   const std::pair<std::string, std::string> cases[] = {
       {" \xA1\xA1" + gbk + " \t\r\n", Start(gbk)},
       {utf8 + "\r\n", Start(gbk)},
@@ -120,7 +122,8 @@ TEST(MainRoutine, PathFileIsReadInEachEncodingEditorsSaveItIn) {
       {Utf16(Wide(kBrowser) + u"\u4E2D", true), Start(gbk)},
       {either, Start(either)},
       {kBrowser + "\xC3\xB6", Start(kBrowser + "~1")},  // ö, outside GBK: by its short name
-      {kBrowser + "\xC3\xA4", refused}};                // ä, without one
+      {kBrowser + "\xC3\xA4", refused("?")},            // ä, without one
+      {kBrowser + "\xF0\x9F\x98\x80", refused("??")}};  // four bytes of UTF-8, two units
   for (const auto& [content, expected] : cases) {
     Machine m;
     m.files[Path(".//path.txt")] = content;
