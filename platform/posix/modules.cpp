@@ -6,11 +6,13 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <strings.h>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "platform/posix/posix_backend.h"
+#include "platform/posix/system_text.h"
 
 namespace platform::posix {
 namespace {
@@ -47,10 +49,35 @@ const ImageRange& MainImage() {
   return range;
 }
 
+// Equal but for the case of ASCII letters, as Windows compares module names
+// (without the C library's locale tables, which would be paged in for it).
+bool SameModuleName(const char* a, const char* b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; };
+  while (*a != 0 && lower(*a) == lower(*b)) ++a, ++b;
+  return lower(*a) == lower(*b);
+}
+
 // Windows module names the program uses, by the library that serves them here.
 const char* LibraryFileName(const char* name) {
-  if (strcasecmp(name, "msvcrt.dll") == 0 || strcasecmp(name, "msvcrt") == 0) return "libc.so.6";
+  if (SameModuleName(name, "msvcrt.dll") || SameModuleName(name, "msvcrt")) return "libc.so.6";
   return name;
+}
+
+// The program's break area, where the C library's heap grows: from its start
+// (field 47 of /proc/self/stat, read once; 0 when unknown) to the current
+// break, all of it mapped readable. Blocks there need no probe.
+bool InBreakArea(const void* address, size_t bytes) {
+  static const uintptr_t start = [] {
+    const std::string stat = FileText("/proc/self/stat");
+    const char* p = std::strrchr(stat.c_str(), ')');  // ends the name, which may hold anything
+    for (int field = 3; p != nullptr && field <= 47; ++field) p = std::strchr(p + 1, ' ');
+    uintptr_t value = 0;  // digits read by hand: strtoull would page in the locale's tables
+    while (p != nullptr && *++p >= '0' && *p <= '9') value = value * 10 + uintptr_t(*p - '0');
+    return value;
+  }();
+  const auto begin = reinterpret_cast<uintptr_t>(address);
+  const auto end = reinterpret_cast<uintptr_t>(sbrk(0));
+  return start != 0 && begin >= start && begin < end && bytes <= end - begin;
 }
 
 // Writes to a private pipe: the kernel reports EFAULT for memory the process
@@ -89,7 +116,7 @@ BOOL HeapFree(HANDLE heap, DWORD, void* block) {
 BOOL IsBadReadPtr(const void* address, size_t bytes) {
   if (bytes == 0) return kFalse;
   if (address == nullptr) return kTrue;
-  return Readable(address, bytes) ? kFalse : kTrue;
+  return InBreakArea(address, bytes) || Readable(address, bytes) ? kFalse : kTrue;
 }
 
 HMODULE GetModuleHandleA(const char* name) {
