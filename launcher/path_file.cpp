@@ -1,5 +1,6 @@
 #include "launcher/path_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -41,8 +42,8 @@ std::u16string FromCodePage(platform::UINT code_page, const uint8_t* p, const ui
   const auto* bytes = reinterpret_cast<const char*>(p);
   auto length = static_cast<int>(end - p);
   int n = os.MultiByteToWideChar(code_page, 0, bytes, length, nullptr, 0);
-  std::u16string wide(static_cast<size_t>(n > 0 ? n : 0), u'\0');
-  if (n > 0) os.MultiByteToWideChar(code_page, 0, bytes, length, wide.data(), n);
+  std::u16string wide(static_cast<size_t>(std::max(n, 0)), u'\0');
+  os.MultiByteToWideChar(code_page, 0, bytes, length, wide.data(), n);  // n 0: converts nothing
   return wide;
 }
 

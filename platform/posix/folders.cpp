@@ -181,10 +181,10 @@ int OpenParent(const std::string& name, Walk* walk, std::string* last) {
     std::string entry = walk->Child(part);
     if (S_ISLNK(st.st_mode)) {
       if (!TrustedOwner(st.st_uid) || ++links > kMaxLinks) return walk->Refuse(entry, st.st_uid);
-      std::string target(PATH_MAX, '\0');
-      ssize_t n = readlinkat(parent->fd, part.c_str(), target.data(), target.size());
-      if (n <= 0 || static_cast<size_t>(n) >= target.size()) return walk->Refuse(entry, st.st_uid);
-      target.resize(static_cast<size_t>(n));
+      char link[PATH_MAX];
+      ssize_t n = readlinkat(parent->fd, part.c_str(), link, sizeof link);
+      if (n <= 0 || static_cast<size_t>(n) >= sizeof link) return walk->Refuse(entry, st.st_uid);
+      const std::string target(link, static_cast<size_t>(n));
       PushParts(target, &parts);
       if (target[0] == '/') {
         parent->Reset(open("/", kDirectoryFlags));

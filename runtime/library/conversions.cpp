@@ -44,7 +44,7 @@ int32_t CopyOut(char (&buffer)[kWorkBufferSize], const char* text) {
 // the same way (1e+251); NaN is "nan", the infinities "inf" and "-inf".
 int32_t FormatDouble(double value, char (&buffer)[kWorkBufferSize]) {
   if (std::isnan(value)) return CopyOut(buffer, "nan");
-  if (std::isinf(value)) return CopyOut(buffer, value > 0 ? "inf" : "-inf");
+  if (std::isinf(value)) return CopyOut(buffer, std::signbit(value) ? "-inf" : "inf");
   if (std::fabs(value) < kFixedPointLimit) {
     std::snprintf(buffer, sizeof buffer, "%f", value);
     TrimFraction(buffer);

@@ -124,9 +124,9 @@ DateTime DateTimeFromParts(int32_t year, int32_t month, int32_t day, int32_t hou
 CalendarDay CalendarDate(double whole_days) {
   double d = std::trunc(whole_days);
   if (!(std::fabs(d) < kDayLimit)) return {0, 0, 0};
-  int64_t year = 0;
-  int64_t month = 0;
-  int64_t day = 0;
+  int64_t year;  // all three set by CivilFromDays
+  int64_t month;
+  int64_t day;
   platform::CivilFromDays(static_cast<int64_t>(d) - kUnixEpochDay, &year, &month, &day);
   if (year < INT32_MIN || year > INT32_MAX) return {0, 0, 0};
   return {static_cast<int32_t>(year), static_cast<int32_t>(month), static_cast<int32_t>(day)};
