@@ -76,14 +76,17 @@ Text ForeignFilesRefusal(Text path_file, Text browser_path) {
   return refusal != nullptr ? refusal : ForeignFileRefusal(browser_path);
 }
 
-bool ExpandsPercent(Text browser, Text folder) {
-  if (!platform::kRunsBatchFiles || std::strchr(TextOrEmpty(folder), '%') == nullptr) return false;
+bool IsBatchFile(Text browser) {
   std::string name = TextOrEmpty(browser);
-  // Windows ignores dots and blanks that end a file name.
   while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
   std::string extension = name.substr(name.size() < 4 ? 0 : name.size() - 4);
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return extension == ".bat" || extension == ".cmd";
+}
+
+bool ExpandsPercent(Text browser, Text folder) {
+  return platform::kRunsBatchFiles && std::strchr(TextOrEmpty(folder), '%') != nullptr &&
+         IsBatchFile(browser);
 }
 
 Text BrowserCommandLine(Text browser_path, Text profile_folder) {

@@ -15,6 +15,10 @@ Text BrowserToStart(Text path);
 // belongs to another account; null otherwise.
 Text ForeignFilesRefusal(Text path_file, Text browser_path);
 
+// Whether `browser` names a batch file as Windows reads the name: it ends in
+// .bat or .cmd in any case, once the dots and blanks that end it are dropped.
+bool IsBatchFile(Text browser);
+
 // Whether the command interpreter runs `browser`, a batch file, and so would
 // expand a % in the `folder` handed to it.
 bool ExpandsPercent(Text browser, Text folder);

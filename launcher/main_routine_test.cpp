@@ -188,4 +188,11 @@ TEST(BrowserCommandLine, QuotesTheFolderOnlyWhenItMust) {
               "\"b\" --user-data-dir=" + argument);
 }
 
+TEST(BrowserCommandLine, BatchFilesAreKnownByTheirNameAsWindowsReadsIt) {
+  for (const char* name : {"a.bat", "C:\\R\\RUN.CMD", "b.Bat. .", ".cmd"})
+    EXPECT_TRUE(IsBatchFile(name)) << name;
+  for (const char* name : {"a.bat.exe", "bat", "a.cm", "a.batch", "a.bat\\x", ""})
+    EXPECT_FALSE(IsBatchFile(name)) << name;
+}
+
 }  // namespace
