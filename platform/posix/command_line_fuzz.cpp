@@ -32,6 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t bytes = 0;  // each argument's, and at least one more between two
   for (const std::string& arg : SplitCommandLine(line.c_str())) bytes += arg.size() + 1;
   FUZZ_CHECK(bytes <= line.size() + 1 && ProgramOfCommandLine(line.c_str()).size() <= line.size());
+  // Without quotes or backslashes, the program is the first argument.
+  if (bytes > 0 && line.find_first_of("\"\\") == std::string::npos)
+    FUZZ_CHECK(ProgramOfCommandLine(line.c_str()) == SplitCommandLine(line.c_str())[0]);
   if (line.find('"') != std::string::npos) return 0;  // no quote in a program name
   std::vector<std::string> args{line};
   line = "\"" + line + "\"";

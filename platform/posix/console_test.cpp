@@ -14,9 +14,9 @@ TEST(Console, TerminalsEditLinesAndShowWholeCharactersAndColours) {
   char name[128], line[64];
   ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
   HANDLE term = Open(name, GENERIC_READ | GENERIC_WRITE);
-  // \177 erases; Ctrl-D (\4) ends the input, the last line without its end.
+  // \177 erases; Ctrl-D (\4) twice ends the last line without its end, once more the input.
   const std::string typed =
-      "13\1772\r\xE4\xB8\xAD\xF0\x9F\x98\x80\xC3\rabcdef\rxy\4\4";  // \177 erases
+      "13\1772\r\xE4\xB8\xAD\xF0\x9F\x98\x80\xC3\rabcdef\rxy\4\4\4";  // \177 erases
   ASSERT_EQ(write(master, typed.data(), typed.size()), ssize_t(typed.size()));
   std::string got, shown;
   DWORD n = 0;
@@ -24,6 +24,7 @@ TEST(Console, TerminalsEditLinesAndShowWholeCharactersAndColours) {
     if (os.ReadConsoleA(term, line, room, &n, nullptr)) got.append(line, n);
   // Lines in GBK, "?" for what GBK lacks, with CR LF; what does not fit comes next.
   EXPECT_EQ(got, "12\r\n\xD6\xD0??\r\nabcdef\r\nxy");
+  EXPECT_TRUE(os.ReadConsoleA(term, line, 64, &n, nullptr) && n == 0);  // Ctrl-D, nothing typed
   os.WriteFile(term, "a\xD6", 2, &n, nullptr);
   os.WriteFile(term, "\xD0z", 2, &n, nullptr);
   setenv("TERM", "xterm", 1);
