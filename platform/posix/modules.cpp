@@ -8,11 +8,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <string>
 
 #include "platform/posix/posix_backend.h"
-#include "platform/posix/system_text.h"
 
 namespace platform::posix {
 namespace {
@@ -63,21 +60,19 @@ const char* LibraryFileName(const char* name) {
   return name;
 }
 
-// The program's break area, where the C library's heap grows: from its start
-// (field 47 of /proc/self/stat, read once; 0 when unknown) to the current
-// break, all of it mapped readable. Blocks there need no probe.
+// The break as the program starts, before its own blocks are allocated:
+// from there to the current break lies the C library's heap, all of it
+// mapped readable, so blocks there need no probe. (The heap may begin a
+// little lower; blocks there are probed.)
+uintptr_t g_break_at_start = 0;
+[[gnu::constructor(101)]] void NoteBreakAtStart() {
+  g_break_at_start = reinterpret_cast<uintptr_t>(sbrk(0));
+}
+
 bool InBreakArea(const void* address, size_t bytes) {
-  static const uintptr_t start = [] {
-    const std::string stat = FileText("/proc/self/stat");
-    const char* p = std::strrchr(stat.c_str(), ')');  // ends the name, which may hold anything
-    for (int field = 3; p != nullptr && field <= 47; ++field) p = std::strchr(p + 1, ' ');
-    uintptr_t value = 0;  // digits read by hand: strtoull would page in the locale's tables
-    while (p != nullptr && *++p >= '0' && *p <= '9') value = value * 10 + uintptr_t(*p - '0');
-    return value;
-  }();
   const auto begin = reinterpret_cast<uintptr_t>(address);
   const auto end = reinterpret_cast<uintptr_t>(sbrk(0));
-  return start != 0 && begin >= start && begin < end && bytes <= end - begin;
+  return begin >= g_break_at_start && begin < end && bytes <= end - begin;
 }
 
 // Writes to a private pipe: the kernel reports EFAULT for memory the process
