@@ -287,10 +287,8 @@ Text ToHalfWidth(int32_t count, const ArgSlot* args) {
   char* mapped = static_cast<char*>(AllocZeroed(length + 1));
   platform::Os().LCMapStringA(platform::kLocaleChinesePrc, platform::LCMAP_HALFWIDTH, work,
                               static_cast<int>(length), mapped, static_cast<int>(length) + 1);
-  // A mapping that filled the whole buffer leaves no NUL: read only the buffer.
-  const void* nul = std::memchr(mapped, 0, length + 1);
-  size_t mapped_length = nul != nullptr ? static_cast<const char*>(nul) - mapped : length + 1;
-  Text result = TextFromBuffer(mapped, static_cast<int32_t>(mapped_length));
+  // The half-width form is never longer than the text; the buffer's NUL ends it.
+  Text result = TextFromBuffer(mapped, static_cast<int32_t>(strnlen(mapped, length)));
   FreeBlock(mapped);
   return result;
 }

@@ -42,7 +42,8 @@ int64_t DaysBeforeMonth(int64_t year, int32_t month) {
   return days;
 }
 
-int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
+// a / b rounded down, for b > 0: a remainder below 0 means the quotient was rounded up.
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b < 0 ? 1 : 0); }
 
 // Leap years up to and including `year`, counted from an origin such that the
 // difference of two counts is the number of leap years between them.
