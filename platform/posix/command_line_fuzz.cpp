@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& arg : SplitCommandLine(line.c_str())) bytes += arg.size() + 1;
   FUZZ_CHECK(bytes <= line.size() + 1 && ProgramOfCommandLine(line.c_str()).size() <= line.size());
   // Without quotes or backslashes, the program is the first argument.
-  if (bytes > 0 && line.find_first_of("\"\\") == std::string::npos)
-    FUZZ_CHECK(ProgramOfCommandLine(line.c_str()) == SplitCommandLine(line.c_str())[0]);
+  FUZZ_CHECK(bytes == 0 || line.find_first_of("\"\\") != std::string::npos ||
+             ProgramOfCommandLine(line.c_str()) == SplitCommandLine(line.c_str())[0]);
   if (line.find('"') != std::string::npos) return 0;  // no quote in a program name
   std::vector<std::string> args{line};
   line = "\"" + line + "\"";

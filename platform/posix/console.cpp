@@ -21,13 +21,14 @@ namespace platform::posix {
 namespace {
 
 // Writes all bytes; returns how many were written. A reader that has gone
-// away makes the write fail (as on Windows) instead of raising SIGPIPE.
-size_t WriteAll(int fd, const char* bytes, size_t length) {
+// away makes the write fail (as on Windows) instead of raising SIGPIPE. A
+// terminal never raises it: its writes need no mask.
+size_t WriteAll(int fd, const char* bytes, size_t length, bool terminal) {
   sigset_t pipe_signal;
   sigset_t previous;
   sigemptyset(&pipe_signal);
   sigaddset(&pipe_signal, SIGPIPE);
-  pthread_sigmask(SIG_BLOCK, &pipe_signal, &previous);
+  if (!terminal) pthread_sigmask(SIG_BLOCK, &pipe_signal, &previous);
   size_t done = 0;
   bool broken_pipe = false;
   while (done < length) {
@@ -39,6 +40,7 @@ size_t WriteAll(int fd, const char* bytes, size_t length) {
     }
     done += static_cast<size_t>(n);
   }
+  if (terminal) return done;
   if (broken_pipe && sigismember(&previous, SIGPIPE) == 0) {
     timespec no_wait{};
     sigtimedwait(&pipe_signal, nullptr, &no_wait);  // discard the signal this write raised
@@ -158,11 +160,11 @@ BOOL WriteFile(HANDLE file, const void* bytes, DWORD count, DWORD* written, void
   const char* data = static_cast<const char*>(bytes);
   if (isatty(fd) != 0) {
     std::string text = entry->to_terminal.Convert(data, count);
-    if (WriteAll(fd, text.data(), text.size()) < text.size()) return kFalse;
+    if (WriteAll(fd, text.data(), text.size(), true) < text.size()) return kFalse;
     if (written != nullptr) *written = count;
     return kTrue;
   }
-  size_t done = WriteAll(fd, data, count);
+  size_t done = WriteAll(fd, data, count, false);
   if (written != nullptr) *written = static_cast<DWORD>(done);
   return done == count ? kTrue : kFalse;
 }
@@ -254,7 +256,7 @@ BOOL SetConsoleTextAttribute(HANDLE output, WORD attribute) {
   int bg_code = bg == 0 ? 49 : ((bg & 8) != 0 ? 100 : 40) + AnsiColour(bg);
   // Built without printf, which the start-up would load for this alone.
   std::string sequence = "\x1b[" + std::to_string(fg_code) + ";" + std::to_string(bg_code) + "m";
-  return WriteAll(fd, sequence.data(), sequence.size()) == sequence.size() ? kTrue : kFalse;
+  return WriteAll(fd, sequence.data(), sequence.size(), true) == sequence.size() ? kTrue : kFalse;
 }
 
 }  // namespace platform::posix

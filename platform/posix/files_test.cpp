@@ -7,8 +7,7 @@
 #include "testing/conformance.h"
 
 TEST(Files, ADeviceHasNoSize) {
-  const std::string null_device = "/dev/null";
-  HANDLE device = Open(null_device);
+  HANDLE device = Open("/dev/null");
   DWORD high = 7;
   EXPECT_EQ(os.GetFileSize(device, &high), INVALID_FILE_SIZE);
   EXPECT_EQ(high, 0u);
