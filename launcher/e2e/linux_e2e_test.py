@@ -127,8 +127,9 @@ class Terminal(Case):
         self.assertEqual(len(self.starts()), 3)
 
     def test_lost_streams_neither_stop_the_starts_nor_lose_the_count(self):
-        # The pipe's read end closes at the exec: a broken pipe.
-        for setup in [lambda: os.close(1), lambda: os.dup2(os.pipe()[1], 1)]:
+        # The pipe's read end closes at the exec: a broken pipe, SIGPIPE not ignored as by a shell.
+        for setup in [lambda: os.close(1), lambda: (signal.signal(signal.SIGPIPE, signal.SIG_DFL),
+                                                    os.dup2(os.pipe()[1], 1))]:
             run = self.start(before_exec=setup)
             time.sleep(0.5)
             run.type("1")
