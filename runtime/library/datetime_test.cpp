@@ -10,9 +10,7 @@ constexpr double kSecond = 1.1574074074074073e-05;
 constexpr double kJan15 = 45306;                      // 2024-01-15
 constexpr double kMoment = kJan15 + 37230 * kSecond;  // 2024-01-15 10:20:30
 
-DateTime Parse(const std::string& text) {
-  return CallLibrary(ToDateTime, {TextSlot(text.c_str())});
-}
+DateTime Parse(const std::string& t) { return CallLibrary(ToDateTime, {TextSlot(t.c_str())}); }
 
 TEST(ToDateTime, TextsInEveryFormAndTextsThatAreNoDate) {
   const DateTime no = kInvalidDateTime;
