@@ -63,10 +63,9 @@ TEST(Folders, PrivateFoldersAreReachedOnlyThroughFoldersAndLinksOfTheUserOrRoot)
     EXPECT_EQ(status("/mine/"), std::pair(kFolderUnsafe, Wide(mine))) << mode;
     EXPECT_EQ(make("/mine/in") && !rmdir((mine + "/in").c_str()), made_in) << mode;
   }
-  // A path the system cannot take is neither made nor found, though its folders exist.
+  // A path past the system's limit (4096 bytes) is neither made nor found, though its folders
+  // exist: folders reachable from any temporary folder up to 250 bytes long, then a long name.
   std::string deep = "/mine";
-  // Folders the system can reach from any temporary folder up to 250 bytes
-  // long, then a name that takes the path past its limit (4096 bytes).
   for (int n = 0; n < 19; ++n) deep += "/" + std::string(200, 'd');
   std::filesystem::create_directories(root + deep);
   deep += "/" + std::string(255, 'x');
