@@ -1,6 +1,7 @@
 // Linux backend: the local clock, OLE automation dates and delays.
 #include <time.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
@@ -54,7 +55,7 @@ void GetLocalTime(SYSTEMTIME* out) {
   out->wDay = static_cast<WORD>(local.tm_mday);
   out->wHour = static_cast<WORD>(local.tm_hour);
   out->wMinute = static_cast<WORD>(local.tm_min);
-  out->wSecond = static_cast<WORD>(local.tm_sec > 59 ? 59 : local.tm_sec);
+  out->wSecond = static_cast<WORD>(std::min(local.tm_sec, 59));  // a leap second is the 59th
   out->wMilliseconds = static_cast<WORD>(now.tv_nsec / 1000000);
 }
 
