@@ -1,5 +1,5 @@
-// Days since 1970-01-01 to a proleptic Gregorian date and back: plain
-// arithmetic shared by the date operations and the Linux clock calls.
+// Days since 1970-01-01 to a proleptic Gregorian date: plain arithmetic
+// shared by the date operations and the Linux clock calls.
 #pragma once
 
 #include <cstdint>
@@ -8,15 +8,6 @@ namespace platform {
 
 // Counted in 400-year eras that start on March 1st, so that the leap day
 // falls at the end of each year of the era.
-inline int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
 inline void CivilFromDays(int64_t z, int64_t* y, int64_t* m, int64_t* d) {
   z += 719468;
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;

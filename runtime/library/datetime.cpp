@@ -191,8 +191,8 @@ bool ParseDateTimeText(Text text, DateTime* result) {
       continue;
     }
     if (platform::gbk::IsLeadByte(b)) {
-      if (ascii_form || i == 0) return false;
-      if (i + 1 >= length || std::memcmp(t + i, kMarkers[n], 2) != 0) return false;
+      // (A marker first names no year; one cut off at the end meets the NUL.)
+      if (ascii_form || std::memcmp(t + i, kMarkers[n], 2) != 0) return false;
       if (n == 0) chinese_form = true;
       parts[n++] = {part_begin, i};
       i += 2;
