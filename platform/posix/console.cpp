@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <strings.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -195,7 +196,7 @@ BOOL ReadConsoleA(HANDLE input, void* buffer, DWORD count, DWORD* read, void*) {
     pending = TerminalToGbk(line.data(), line.size());
     if (ended) pending += "\r\n";
   }
-  size_t n = pending.size() < count ? pending.size() : count;
+  size_t n = std::min<size_t>(pending.size(), count);
   std::memcpy(buffer, pending.data(), n);
   pending.erase(0, n);
   if (read != nullptr) *read = static_cast<DWORD>(n);
