@@ -2,6 +2,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/time.h>
+#include <sys/wait.h>
 
 #include <csignal>
 #include <thread>
@@ -67,4 +68,22 @@ TEST(Console, PipeWritesGoOnAfterSignalsCutThemShort) {
   reader.join();
   close(fds[0]);
   EXPECT_TRUE(got == sent) << "got " << got.size() << " of " << sent.size() << " bytes";
+}
+
+TEST(Console, KeysComeOneByteAtATimeFromTheTerminalOfTheSession) {
+  int master = -1, slave = -1, keys[2];
+  termios raw{};  // so that nothing is edited away before the keys are read
+  ASSERT_TRUE(openpty(&master, &slave, nullptr, nullptr, nullptr) == 0 && pipe(keys) == 0);
+  tcgetattr(slave, &raw), cfmakeraw(&raw), tcsetattr(slave, TCSANOW, &raw);
+  if (fork() == 0) {  // a session whose terminal is the new one
+    std::string got;
+    setsid(), ioctl(slave, TIOCSCTTY, 0);
+    for (int key; got.size() < 5 && (key = os._getch()) >= 0;) got += char(key);
+    _exit(write(keys[1], got.data(), got.size()) < 0);
+  }
+  EXPECT_EQ(write(master, "a\x7f\xE4\xB8\xADz", 6), 6);  // the erase key, then 中 in UTF-8
+  char got[8] = {};
+  EXPECT_EQ(read(keys[0], got, sizeof got), 5);
+  EXPECT_STREQ(got, "a\b\xD6\xD0z");  // the erase key as Backspace; 中 in GBK, a byte a call
+  close(master), close(slave), close(keys[0]), close(keys[1]), wait(nullptr);
 }
