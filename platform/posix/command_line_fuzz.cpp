@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::getline(pieces, line, '\0');
   size_t bytes = 0;  // each argument's, and at least one more between two
   for (const std::string& arg : SplitCommandLine(line.c_str())) bytes += arg.size() + 1;
-  FUZZ_CHECK(bytes <= line.size() + 1 && ProgramOfCommandLine(line.c_str()).size() <= line.size());
+  FUZZ_CHECK(bytes <= line.size() + 1 && ProgramOfCommandLine(line.c_str()).size() <= line.size() &&
+             (bytes > 0) == (line.find_first_not_of(" \t") != std::string::npos));
   // Without quotes or backslashes, the program is the first argument.
   FUZZ_CHECK(bytes == 0 || line.find_first_of("\"\\") != std::string::npos ||
              ProgramOfCommandLine(line.c_str()) == SplitCommandLine(line.c_str())[0]);

@@ -40,9 +40,8 @@ TEST(ToDateTime, TextsInEveryFormAndTextsThatAreNoDate) {
 }
 
 TEST(CalendarDate, AgreesWithDateTimeFromPartsAcrossTheCalendar) {
-  // Forward from 1900 and backward from 1899 meet without a gap, through
-  // every leap rule (the years 0, 100, 400, 1900, 2000 included), on the
-  // weekday of each 29 February that ends a 400-year era (2000's: 36585).
+  // Forward from 1900 and backward from 1899 meet without a gap through every leap rule (0, 100,
+  // 400, 1900, 2000), stepping onto each 29 February that ends a 400-year era (2000's: 36585).
   for (double day = -799999; day <= 3000000; day += 7) {
     CalendarDay date = CalendarDate(day);
     ASSERT_EQ(DateTimeFromParts(date.year, date.month, date.day, 0, 0, 0), day) << date.year;
