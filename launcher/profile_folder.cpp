@@ -150,7 +150,7 @@ int FolderStatus(Text path, OwnedText* culprit) {
   platform::WCHAR* units = entry.get() != nullptr ? WideUnits(entry.get()) : nullptr;
   int status = platform::Os().PrivateFolderStatus(WideUnits(wide.get()), units,
                                                   units != nullptr ? kCulpritUnits : 0);
-  if (culprit != nullptr)  // empty unless the folder was refused
+  if (status < platform::kFolderMissing && culprit != nullptr)
     culprit->Reset(WideToText(entry.get(), static_cast<int32_t>(platform::kCodePageGbk)));
   return status;
 }

@@ -6,6 +6,10 @@
 
 namespace platform {
 
+// 1970-01-01 as an OLE date: days from 1899-12-30, the origin the date
+// operations and the clock calls count from.
+inline constexpr int64_t kUnixEpochOleDay = 25569;
+
 // Counted in 400-year eras that start on March 1st, so that the leap day
 // falls at the end of each year of the era.
 inline void CivilFromDays(int64_t z, int64_t* y, int64_t* m, int64_t* d) {

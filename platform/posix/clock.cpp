@@ -14,7 +14,6 @@ namespace {
 // The range Windows accepts: 0100-01-01 to 9999-12-31.
 constexpr double kFirstDate = -657434.0;
 constexpr double kLastDate = 2958466.0;
-constexpr int64_t kDayOfOleOrigin = -25569;  // 1899-12-30, in days from 1970-01-01
 
 }  // namespace
 
@@ -27,7 +26,7 @@ BOOL VariantTimeToSystemTime(double variant_time, SYSTEMTIME* time) {
   double scaled = std::fabs(variant_time - whole) * 86400.0;
   double whole_seconds = std::trunc(scaled);
   auto seconds = static_cast<int64_t>(whole_seconds) + (scaled - whole_seconds >= 0.5 ? 1 : 0);
-  int64_t day = static_cast<int64_t>(whole) + kDayOfOleOrigin;
+  int64_t day = static_cast<int64_t>(whole) - kUnixEpochOleDay;
   if (seconds >= 86400) {  // rounds up into the next day
     seconds -= 86400;
     ++day;

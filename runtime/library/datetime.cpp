@@ -20,8 +20,6 @@ constexpr double kPerQuarter = 0.3333333333333333;     // 1/3
 constexpr double kSecondsPerDay = 86400;
 constexpr double kHalf = 0.5;
 
-// Day number of 1970-01-01, the origin of the calendar arithmetic below.
-constexpr int64_t kUnixEpochDay = 25569;
 // Day counts this large would overflow the 64-bit arithmetic of CalendarDate;
 // long before them the year no longer fits 32 bits, which it checks as well.
 constexpr double kDayLimit = 1e15;
@@ -128,7 +126,8 @@ CalendarDay CalendarDate(double whole_days) {
   int64_t year;  // all three set by CivilFromDays
   int64_t month;
   int64_t day;
-  platform::CivilFromDays(static_cast<int64_t>(d) - kUnixEpochDay, &year, &month, &day);
+  platform::CivilFromDays(static_cast<int64_t>(d) - platform::kUnixEpochOleDay, &year, &month,
+                          &day);
   if (year < INT32_MIN || year > INT32_MAX) return {0, 0, 0};
   return {static_cast<int32_t>(year), static_cast<int32_t>(month), static_cast<int32_t>(day)};
 }
