@@ -1,5 +1,6 @@
 // Linux backend: the local clock, OLE automation dates and delays.
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -62,8 +63,7 @@ void GetLocalTime(SYSTEMTIME* out) {
 void Sleep(DWORD milliseconds) {
   timespec rest{static_cast<time_t>(milliseconds / 1000),
                 static_cast<long>(milliseconds % 1000) * 1000000L};
-  while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
-  }
+  TEMP_FAILURE_RETRY(nanosleep(&rest, &rest));  // on from what is left
 }
 
 }  // namespace platform::posix

@@ -33,8 +33,7 @@ size_t WriteAll(int fd, const char* bytes, size_t length, bool terminal) {
   size_t done = 0;
   bool broken_pipe = false;
   while (done < length) {
-    ssize_t n = write(fd, bytes + done, length - done);
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = TEMP_FAILURE_RETRY(write(fd, bytes + done, length - done));
     if (n <= 0) {
       broken_pipe = n < 0 && errno == EPIPE;
       break;
@@ -62,14 +61,7 @@ int KeyboardDescriptor() {
   return fd;
 }
 
-bool ReadByte(int fd, unsigned char* byte) {
-  for (;;) {
-    ssize_t n = read(fd, byte, 1);
-    if (n == 1) return true;
-    if (n < 0 && errno == EINTR) continue;
-    return false;
-  }
-}
+bool ReadByte(int fd, unsigned char* byte) { return TEMP_FAILURE_RETRY(read(fd, byte, 1)) == 1; }
 
 // Puts the terminal in raw mode and restores its settings however the key
 // read ends.
@@ -184,8 +176,7 @@ BOOL ReadConsoleA(HANDLE input, void* buffer, DWORD count, DWORD* read, void*) {
     std::string line;
     char chunk[4096];
     for (;;) {
-      ssize_t n = ::read(fd, chunk, sizeof chunk);
-      if (n < 0 && errno == EINTR) continue;
+      ssize_t n = TEMP_FAILURE_RETRY(::read(fd, chunk, sizeof chunk));
       if (n < 0 && line.empty()) return kFalse;
       if (n <= 0) break;  // end of input (Ctrl-D) ends the line without a line end
       line.append(chunk, static_cast<size_t>(n));

@@ -115,8 +115,7 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD count, DWORD* read, void*) {
   char* at = static_cast<char*>(buffer);
   DWORD done = 0;
   while (done < count) {
-    ssize_t n = ::read(fd, at + done, count - done);
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = TEMP_FAILURE_RETRY(::read(fd, at + done, count - done));
     if (n < 0) {
       if (read != nullptr) *read = done;
       return kFalse;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -42,11 +43,11 @@ std::vector<pid_t>& Adopted() {
 // Handle values are multiples of 4, as on Windows, and never null or -1.
 HANDLE ToHandle(size_t index) { return reinterpret_cast<HANDLE>((index + 1) * 4); }
 
-bool ToIndex(HANDLE handle, size_t* index) {
+// The table entry of a handle value, if it has one.
+std::optional<size_t> ToIndex(HANDLE handle) {
   auto value = reinterpret_cast<uintptr_t>(handle);
-  if (value == 0 || value % 4 != 0) return false;
-  *index = value / 4 - 1;
-  return *index < Handles().entries.size();
+  if (value == 0 || value % 4 != 0 || value / 4 > Handles().entries.size()) return std::nullopt;
+  return value / 4 - 1;
 }
 
 }  // namespace
@@ -64,19 +65,19 @@ HANDLE NewHandle(HandleEntry entry) {
 }
 
 HandleEntry* FindHandle(HANDLE handle) {
-  size_t index = 0;
-  if (!ToIndex(handle, &index)) return nullptr;
-  HandleEntry& entry = Handles().entries[index];
+  std::optional<size_t> index = ToIndex(handle);
+  if (!index) return nullptr;
+  HandleEntry& entry = Handles().entries[*index];
   return entry.kind == HandleKind::kFree ? nullptr : &entry;
 }
 
 bool ReleaseHandle(HANDLE handle) {
-  size_t index = 0;
-  if (!ToIndex(handle, &index) || index < 3) return false;  // the streams stay registered
-  HandleEntry& entry = Handles().entries[index];
+  std::optional<size_t> index = ToIndex(handle);
+  if (!index || *index < 3) return false;  // the streams stay registered
+  HandleEntry& entry = Handles().entries[*index];
   if (entry.kind == HandleKind::kFree) return false;
   entry = HandleEntry{};
-  Handles().free_slots.push_back(index);
+  Handles().free_slots.push_back(*index);
   return true;
 }
 
@@ -93,8 +94,7 @@ void AdoptRunningChild(pid_t pid) { Adopted().push_back(pid); }
 void ReapAdoptedChildren() {
   std::vector<pid_t>& pids = Adopted();
   std::erase_if(pids, [](pid_t pid) {
-    pid_t r = waitpid(pid, nullptr, WNOHANG);
-    return r == pid || (r < 0 && errno != EINTR);
+    return TEMP_FAILURE_RETRY(waitpid(pid, nullptr, WNOHANG)) != 0;  // ended, or not ours
   });
 }
 

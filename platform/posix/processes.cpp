@@ -40,13 +40,9 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 // Marks the process ended once waitpid has collected it (or it is not our child).
 bool Collect(HandleEntry& process, int options) {
-  for (;;) {
-    pid_t r = waitpid(process.pid, nullptr, options);
-    if (r < 0 && errno == EINTR) continue;
-    if (r == 0) return false;
-    process.reaped = true;
-    return true;
-  }
+  if (TEMP_FAILURE_RETRY(waitpid(process.pid, nullptr, options)) == 0) return false;
+  process.reaped = true;
+  return true;
 }
 
 // Everything a started program gets besides its arguments: /dev/null for its
@@ -117,8 +113,7 @@ void ExitProcess(UINT code) {
 
 void WriteStandardError(const char* bytes, size_t length) {
   while (length > 0) {
-    ssize_t n = write(STDERR_FILENO, bytes, length);
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = TEMP_FAILURE_RETRY(write(STDERR_FILENO, bytes, length));
     if (n <= 0) return;
     bytes += n;
     length -= static_cast<size_t>(n);

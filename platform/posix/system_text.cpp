@@ -33,8 +33,7 @@ std::string FileText(const std::string& name) {
   if (fd < 0) return text;
   char chunk[4096];
   for (;;) {
-    ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = TEMP_FAILURE_RETRY(read(fd, chunk, sizeof chunk));
     if (n <= 0) break;
     text.append(chunk, static_cast<size_t>(n));
   }
