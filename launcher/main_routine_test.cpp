@@ -121,6 +121,7 @@ TEST(MainRoutine, PathFileIsReadInEachEncodingEditorsSaveItIn) {
       {Utf16(Wide(kBrowser) + u"\u4E2D\r\n", false), Start(gbk)},
       {Utf16(Wide(kBrowser) + u"\u4E2D", true), Start(gbk)},
       {either, Start(either)},
+      {"\"" + either + "\"", Start(either)},
       {kBrowser + "\xC3\xB6", Start(kBrowser + "~1")},  // ö, outside GBK: by its short name
       {kBrowser + "\xC3\xA4", refused("?")},            // ä, without one
       {kBrowser + "\xF0\x9F\x98\x80", refused("??")}};  // four bytes of UTF-8, two units

@@ -175,7 +175,7 @@ int OpenParent(const std::string& name, Walk* walk, std::string* last) {
     parts.pop_front();
     struct stat st {};
     if (fstatat(parent->fd, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      if (errno == ENOENT || errno == ENOTDIR) return kFolderMissing;
+      if (errno == ENOENT) return kFolderMissing;
       return walk->Refuse(walk->where, fstat(parent->fd, &st) == 0 ? st.st_uid : 0);
     }
     std::string entry = walk->Child(part);

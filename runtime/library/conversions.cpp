@@ -286,7 +286,7 @@ Text ToHalfWidth(int32_t count, const ArgSlot* args) {
   if (length == 0 || length >= INT32_MAX) return nullptr;
   char* mapped = static_cast<char*>(AllocZeroed(length + 1));
   platform::Os().LCMapStringA(platform::kLocaleChinesePrc, platform::LCMAP_HALFWIDTH, work,
-                              static_cast<int>(length), mapped, static_cast<int>(length) + 1);
+                              static_cast<int>(length), mapped, static_cast<int>(length));
   // The half-width form is never longer than the text; the buffer's NUL ends it.
   Text result = TextFromBuffer(mapped, static_cast<int32_t>(strnlen(mapped, length)));
   FreeBlock(mapped);
