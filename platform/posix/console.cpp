@@ -19,11 +19,9 @@
 #include "platform/posix/terminal_text.h"
 
 namespace platform::posix {
-namespace {
 
-// Writes all bytes; returns how many were written. A reader that has gone
-// away makes the write fail (as on Windows) instead of raising SIGPIPE. A
-// terminal never raises it: its writes need no mask.
+// A reader that has gone away makes the write fail, as on Windows. A terminal
+// never raises SIGPIPE: its writes need no mask.
 size_t WriteAll(int fd, const char* bytes, size_t length, bool terminal) {
   sigset_t pipe_signal;
   sigset_t previous;
@@ -48,6 +46,8 @@ size_t WriteAll(int fd, const char* bytes, size_t length, bool terminal) {
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   return done;
 }
+
+namespace {
 
 // Windows attribute colour bits are blue 1, green 2, red 4; ANSI colour
 // numbers are red 1, green 2, blue 4.

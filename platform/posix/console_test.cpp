@@ -64,6 +64,8 @@ TEST(Console, PipeWritesGoOnAfterSignalsCutThemShort) {
   EXPECT_TRUE(os.WriteFile(writer, sent.data(), DWORD(sent.size()), &done, nullptr));
   setitimer(ITIMER_REAL, &off, nullptr);
   EXPECT_EQ(done, sent.size());
+  sigset_t mask;  // SIGPIPE is not left blocked
+  EXPECT_FALSE(pthread_sigmask(SIG_BLOCK, nullptr, &mask) || sigismember(&mask, SIGPIPE));
   os.CloseHandle(writer);
   reader.join();
   close(fds[0]);

@@ -12,5 +12,8 @@ ZV_ALL_CALLS(ZV_DECLARE)
 
 // Console (console.cpp): puts the terminal's own colours back, if we changed them.
 void RestoreTerminalColours();
+// Console (console.cpp): writes all bytes to a descriptor, a reader gone away failing the
+// write instead of raising SIGPIPE; how many were written.
+size_t WriteAll(int fd, const char* bytes, size_t length, bool terminal);
 
 }  // namespace platform::posix

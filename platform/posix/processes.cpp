@@ -112,12 +112,7 @@ void ExitProcess(UINT code) {
 }
 
 void WriteStandardError(const char* bytes, size_t length) {
-  while (length > 0) {
-    ssize_t n = TEMP_FAILURE_RETRY(write(STDERR_FILENO, bytes, length));
-    if (n <= 0) return;
-    bytes += n;
-    length -= static_cast<size_t>(n);
-  }
+  WriteAll(STDERR_FILENO, bytes, length, isatty(STDERR_FILENO) != 0);
 }
 
 // A program started here has no start-up record to inherit: all fields are 0.
