@@ -13,7 +13,7 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
       {0, "\x80\xFF\xAA\xA1\xFE\xFE\x81\x40", u"\u20AC\uF8F5\uE000\uE4C5\u4E02"},
       // A lead byte takes the byte after it, but NUL, into one character.
       {936, std::string("\x81\0a\xA3", 4), std::u16string(u"?\0a?", 4)},  // cut off at the end
-      {65001, "\xE4\xB8\xAD\377b\xC3(", u"\u4E2D\uFFFDb\uFFFD("},
+      {65001, "\xE4\xB8\xAD\377b\xC3(\xE0\xA0\x80", u"\u4E2D\uFFFDb\uFFFD(\u0800"},
       // Overlong, surrogate, beyond U+10FFFF, then a pair of surrogates.
       {65001, "\xC0\x80\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\xF0\x9F\x98\x80",
        u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\U0001F600"}};
@@ -29,7 +29,8 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
       {936, 0, u"a\u00E9\u0E01b\U0001F600", "a\xA8\xA6?b??", 1},
       {0, 0, u"\u20AC\uF8F5\uE000\u00A2\u00A6", "\x80\xFF\xAA\xA1\xA1\xE9|", 0},
       {936, WC_NO_BEST_FIT_CHARS, u"\u00A2\u00A6\u4E2D", "??\xD6\xD0", 1},
-      {65001, 0, u"\xDC00\U0001F600\xD800\x80", "\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD\xC2\x80",
+      {65001, 0, u"\xDC00\U0001F600\xD800\x80\U00010000",
+       "\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD\xC2\x80\xF0\x90\x80\x80",
        0}};  // UTF-8 takes no default character, nor a flag for it
   for (const auto& [code_page, flags, text, expected, defaulted] : back) {
     BOOL used = 0;
