@@ -6,16 +6,16 @@
 using Args = std::vector<std::string>;
 static const std::string kRecorder = "\"" ZV_ARGS_RECORDER "\" ";
 
-// Starts `line` in `directory`, waiting for the program when `wait`; false when it did not start.
-static bool Start(const std::string& line, const char* directory, bool wait = true) {
+// Starts `line` in `directory`, then waits for the program to end, up to `ms` milliseconds (0:
+// it runs on); false when it did not start.
+static bool Start(const std::string& line, const char* directory, DWORD ms = INFINITE) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!os.CreateProcessA(nullptr, std::string(line).data(), nullptr, nullptr, kTrue, 0, nullptr,
                          directory, &startup, &process))
     return false;
-  EXPECT_EQ(os.WaitForSingleObject(process.hProcess, wait ? INFINITE : 0),
-            wait ? WAIT_OBJECT_0 : WAIT_TIMEOUT);
+  EXPECT_EQ(os.WaitForSingleObject(process.hProcess, ms), ms != 0 ? WAIT_OBJECT_0 : WAIT_TIMEOUT);
   return os.CloseHandle(process.hProcess) && os.CloseHandle(process.hThread);
 }
 
@@ -45,7 +45,8 @@ TEST(StartProgram, ProgramsNotWaitedForRunOnAndThoseThatCannotStartFail) {
   const ScratchFolder folder;
   const std::string missing = folder / "missing";
   // Runs on (and writes nothing: its file would be in the missing folder).
-  EXPECT_TRUE(Start(kRecorder + "\"" + missing + kPathSeparator + "late\" sleep", nullptr, false));
+  EXPECT_TRUE(Start(kRecorder + "\"" + missing + kPathSeparator + "late\" sleep", nullptr, 0));
+  EXPECT_TRUE(Start(kRecorder + "args", folder.path.string().c_str(), 60000));  // ends in time
   EXPECT_FALSE(Start(kRecorder + "args", missing.c_str()));
   for (const char* line : {"zv_no_such_program_here --flag", "\"./zv no/such\"", ""})
     EXPECT_FALSE(Start(line, nullptr)) << line;

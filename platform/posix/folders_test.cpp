@@ -79,9 +79,8 @@ TEST(Folders, PrivateFoldersAreReachedOnlyThroughFoldersAndLinksOfTheUserOrRoot)
   ASSERT_TRUE(make("/foreign"));
   ASSERT_EQ(chown((root + "/foreign").c_str(), 1, 1), 0);
   ASSERT_EQ(lchown((root + "/planted").c_str(), 1, 1), 0);
-  for (const char* p : {"/foreign", "/foreign/a/b"})
-    EXPECT_EQ(status(p), std::pair(kFolderForeign, Wide(root + "/foreign"))) << p;
+  for (const std::string p : {"/foreign", "/foreign/a/b", "/planted", "/planted/a"})
+    EXPECT_EQ(status(p), std::pair(kFolderForeign, Wide(root + p.substr(0, 8)))) << p;
   EXPECT_FALSE(make("/foreign/in"));
-  EXPECT_EQ(status("/planted/a"), std::pair(kFolderForeign, Wide(root + "/planted")));
   EXPECT_FALSE(make("/planted/c"));
 }
