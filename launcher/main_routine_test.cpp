@@ -6,8 +6,6 @@
 #include "launcher/texts.h"
 #include "testing/fake_system.h"
 
-namespace {
-
 using fake::Path;
 using fake::Wide;
 using Lines = std::vector<std::string>;
@@ -18,17 +16,17 @@ const std::string kFolder = kParent + Path("/1705285230000");  // named by the f
 
 const std::string kPrompted = "<10>" + texts::banner + texts::count_prompt;  // <n>: a colour
 
-std::string Start(const std::string& browser, const std::string& folder = kFolder) {
+static std::string Start(const std::string& browser, const std::string& folder = kFolder) {
   return "\"" + browser + "\" --user-data-dir=\"" + folder + "\"";
 }
-std::string Unsafe(const std::string& entry, bool foreign = false) {  // in red, as shown
+static std::string Unsafe(const std::string& entry, bool foreign = false) {  // in red, as shown
   return "<12>" + texts::unsafe_head + entry +
          (foreign ? texts::unsafe_foreign_tail : texts::unsafe_tail);
 }
-std::string NotMade(const std::string& folder) {
+static std::string NotMade(const std::string& folder) {
   return "<12>" + texts::not_made_head + folder + texts::not_made_tail;
 }
-std::string TempName(const std::string& folder) {
+static std::string TempName(const std::string& folder) {
   return "<12>" + texts::temp_name_head + folder + texts::temp_name_tail +
          platform::kTempFolderVariable + texts::temp_name_end;
 }
@@ -100,7 +98,7 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
   }
 }
 
-std::string Utf16(const std::u16string& text, bool big_endian) {  // with its byte-order mark
+static std::string Utf16(const std::u16string& text, bool big_endian) {  // with its byte-order mark
   std::string bytes;
   for (char16_t unit : u"\uFEFF" + text)
     bytes += {char(unit >> (big_endian ? 8 : 0)), char(unit >> (big_endian ? 0 : 8))};
@@ -195,5 +193,3 @@ TEST(BrowserCommandLine, BatchFilesAreKnownByTheirNameAsWindowsReadsIt) {
   for (const char* name : {"a.bat.exe", "bat", "a.cm", "a.batch", "a.bat\\x", ""})
     EXPECT_FALSE(IsBatchFile(name)) << name;
 }
-
-}  // namespace

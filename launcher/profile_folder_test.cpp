@@ -7,8 +7,6 @@
 #include "runtime/core/text.h"
 #include "testing/fake_system.h"
 
-namespace {
-
 using fake::Path;
 using Lines = std::vector<std::string>;
 
@@ -42,5 +40,3 @@ TEST(ProfileFolder, TimestampsCountSecondsFromTheEpochThenMilliseconds) {
     EXPECT_EQ(fake::Take(MakeTimestamp(c.time, c.seconds_only, c.pad)), c.stamp);
   EXPECT_EQ(RepeatText("0", 0), nullptr);  // the padding of one that needs none: no lone NUL
 }
-
-}  // namespace

@@ -5,9 +5,7 @@
 #include "runtime/core/texts.h"
 #include "testing/fake_system.h"
 
-namespace {
-
-BindingSlot g_slot;
+static BindingSlot g_slot;
 
 TEST(LazyBinding, FunctionsBindOnTheFirstCallByTheirUndecoratedName) {
   void* stub = crt::strlen.slot;
@@ -35,5 +33,3 @@ TEST(LazyBinding, FailuresShowDllErrorAndEndTheRun) {
     EXPECT_TRUE(system.boxes[0].starts_with("DLL ERROR 16: " + c.text)) << system.boxes[0];
   }
 }
-
-}  // namespace

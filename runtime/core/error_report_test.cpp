@@ -5,9 +5,7 @@
 #include "runtime/core/texts.h"
 #include "testing/fake_system.h"
 
-namespace {
-
-std::string Report(int32_t code, int32_t routine, int32_t position) {
+static std::string Report(int32_t code, int32_t routine, int32_t position) {
   char buffer[256];
   return FormatRuntimeError(buffer, code, routine, position);
 }
@@ -34,5 +32,3 @@ TEST(RuntimeErrorReport, ShowsTheBoxUnlessTheHookTakesItThenEndsTheRun) {
   // None for the report the hook took.
   EXPECT_EQ(system.boxes, std::vector<std::string>{"error 16: " + texts::report_6});
 }
-
-}  // namespace

@@ -6,8 +6,6 @@
 #include "runtime/core/texts.h"
 #include "testing/fake_system.h"
 
-namespace {
-
 constexpr char kLiteral[] = "a literal of the program";
 
 TEST(Memory, BlocksAreZeroedWhenAskedOnlyHeapBlocksAreReleasedAndExhaustionEndsTheRun) {
@@ -28,5 +26,3 @@ TEST(Memory, BlocksAreZeroedWhenAskedOnlyHeapBlocksAreReleasedAndExhaustionEndsT
   EXPECT_EQ(system.exit_code, 0);
   EXPECT_EQ(system.boxes, std::vector<std::string>{"error 16: " + texts::out_of_memory});
 }
-
-}  // namespace

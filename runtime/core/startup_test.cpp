@@ -4,13 +4,11 @@
 
 #include "testing/fake_system.h"
 
-namespace {
+static std::vector<std::string> g_events;
 
-std::vector<std::string> g_events;
-
-void ExitAtDepth(int depth);
-void (*volatile g_descend)(int) = ExitAtDepth;
-void ExitAtDepth(int depth) {
+static void ExitAtDepth(int depth);
+static void (*volatile g_descend)(int) = ExitAtDepth;
+static void ExitAtDepth(int depth) {
   if (depth == 0) RuntimeExit(7);
   g_descend(depth - 1);
   g_events.push_back("after the exit");
@@ -32,5 +30,3 @@ TEST(RuntimeMain, EndsWithTheCodeGivenFromAnyDepthAfterTheShutdownSequence) {
   EXPECT_TRUE(!system.Run([] {}) && system.exit_code == 1);
   EXPECT_EQ(system.standard_error, "Fatal Error: MFC initialization failed\n");
 }
-
-}  // namespace

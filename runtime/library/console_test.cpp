@@ -4,8 +4,6 @@
 
 #include "testing/fake_system.h"
 
-namespace {
-
 using Lines = std::vector<std::string>;
 
 TEST(ConsoleWrite, ValuesGoBackToBackToTheStreamChosen) {
@@ -64,5 +62,3 @@ TEST(ConsoleRead, ALineEndsAtItsLineEndAndKeysWithoutEchoAtEnter) {
     EXPECT_TRUE(text.get() == nullptr || text.get()[0] != 0) << "the empty text is null";
   }
 }
-
-}  // namespace

@@ -7,8 +7,6 @@
 
 #include "testing/fake_system.h"
 
-namespace {
-
 using fake::Take;
 
 TEST(ToText, NumbersTruthValuesTextsBytesAndArrays) {
@@ -57,5 +55,3 @@ TEST(ReplaceAll, ARefusedHeapChangesNothing) {
   }
   EXPECT_TRUE(system.boxes.empty());
 }
-
-}  // namespace

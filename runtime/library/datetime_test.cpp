@@ -4,13 +4,13 @@
 
 #include "testing/fake_system.h"
 
-namespace {
-
 constexpr double kSecond = 1.1574074074074073e-05;
 constexpr double kJan15 = 45306;                      // 2024-01-15
 constexpr double kMoment = kJan15 + 37230 * kSecond;  // 2024-01-15 10:20:30
 
-DateTime Parse(const std::string& t) { return CallLibrary(ToDateTime, {TextSlot(t.c_str())}); }
+static DateTime Parse(const std::string& t) {
+  return CallLibrary(ToDateTime, {TextSlot(t.c_str())});
+}
 
 TEST(ToDateTime, TextsInEveryFormAndTextsThatAreNoDate) {
   const DateTime no = kInvalidDateTime;
@@ -73,5 +73,3 @@ TEST(TimeIntervalCurrentTimeAndDelay, UnitsOfTheDifferenceTheLocalClockAndSleeps
   for (int32_t ms : {500, 1, 0, -1}) CallLibrary(Delay, {IntSlot(ms)});
   EXPECT_EQ(system.calls, (std::vector<std::string>{"Sleep 500", "Sleep 1"}));
 }
-
-}  // namespace

@@ -5,8 +5,6 @@
 #include "runtime/core/error_report.h"
 #include "testing/fake_system.h"
 
-namespace {
-
 using Lines = std::vector<std::string>;
 
 TEST(GetBytesData, ValuesAndTextsToANulAndAPositionGivenWalksOnToMinusOnePastTheEnd) {
@@ -69,5 +67,3 @@ TEST(ReadFileBytes, WholeFilesAsStoredAndNothingForFilesThatCannotBeRead) {
     EXPECT_EQ(system.heap_frees, c.fails ? 1 : 0);  // the block of a failed read goes
   }
 }
-
-}  // namespace

@@ -4,8 +4,6 @@
 
 #include "testing/fake_system.h"
 
-namespace {
-
 using Lines = std::vector<std::string>;
 
 TEST(RunProgram, StartsTheLineAsGivenInAWindowStateWithoutStreams) {
@@ -28,5 +26,3 @@ TEST(RunProgram, StartsTheLineAsGivenInAWindowStateWithoutStreams) {
                    "CreateProcessA p", "WaitForSingleObject process 4294967295",
                    "CloseHandle process", "CloseHandle thread", "CreateProcessA q"}));
 }
-
-}  // namespace

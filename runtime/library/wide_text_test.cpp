@@ -4,8 +4,6 @@
 
 #include "testing/fake_system.h"
 
-namespace {
-
 using fake::Path;
 
 TEST(SpecialFolderWide, TempAndSpecialFoldersAsThePlatformGivesThemWithOneSeparator) {
@@ -37,5 +35,3 @@ TEST(ConcatBytes, JoinsInOrder) {
             std::string("a\0\0\0a\0\0\0", 8));
   EXPECT_EQ(ConcatBytes({nullptr, &EmptyBytes}), nullptr);
 }
-
-}  // namespace
