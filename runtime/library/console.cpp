@@ -1,5 +1,6 @@
 #include "runtime/library/console.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -17,10 +18,10 @@ constexpr int kKeyFailed = -1;
 // progress ends this value: retrying could loop for ever.
 void WriteBytes(const platform::Api& os, platform::HANDLE out, const char* bytes, uint32_t n) {
   while (n > 0) {
-    platform::DWORD chunk = n < kWriteChunk ? n : kWriteChunk;
+    platform::DWORD chunk = std::min(n, kWriteChunk);
     platform::DWORD written = 0;
     if (os.WriteFile(out, bytes, chunk, &written, nullptr) == 0 || written == 0) return;
-    if (written > chunk) written = chunk;
+    written = std::min(written, chunk);  // no further than this chunk, whatever was claimed
     bytes += written;
     n -= written;
   }
