@@ -19,22 +19,10 @@ constexpr int32_t kMostBytes = 1 << 20;
 // Whether the bytes are well-formed UTF-8 holding at least one character
 // beyond ASCII: no overlong forms, surrogates or values past U+10FFFF.
 bool IsUtf8BeyondAscii(const uint8_t* p, const uint8_t* end) {
-  bool beyond_ascii = false;
-  while (p < end) {
-    uint8_t lead = *p++;
-    if (lead < 0x80) continue;
-    // The bytes that follow the lead byte; 0 for a byte that leads nothing.
-    int more = lead < 0xC2 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : lead < 0xF5 ? 3 : 0;
-    if (more == 0 || end - p < more) return false;
-    uint8_t low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-    uint8_t high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-    if (p[0] < low || p[0] > high) return false;
-    for (int i = 1; i < more; ++i)
-      if ((p[i] & 0xC0) != 0x80) return false;
-    p += more;
-    beyond_ascii = true;
-  }
-  return beyond_ascii;
+  if (std::all_of(p, end, [](uint8_t byte) { return byte < 0x80; })) return false;
+  return platform::Os().MultiByteToWideChar(platform::kCodePageUtf8, platform::MB_ERR_INVALID_CHARS,
+                                            reinterpret_cast<const char*>(p),
+                                            static_cast<int>(end - p), nullptr, 0) > 0;
 }
 
 std::u16string FromCodePage(platform::UINT code_page, const uint8_t* p, const uint8_t* end) {

@@ -8,6 +8,7 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
   EXPECT_EQ(os.MultiByteToWideChar(936, 0, "\xD6\xD0", -1, nullptr, 0), 2);  // NUL too
   EXPECT_EQ(os.MultiByteToWideChar(936, 0, "\xD6\xD0", -1, wide, 1), 0);     // too small
   EXPECT_EQ(os.MultiByteToWideChar(936, 0, "a", 0, wide, 16), 0);
+  EXPECT_EQ(os.MultiByteToWideChar(65001, MB_ERR_INVALID_CHARS, "\xC3\xA4\xFF", 3, wide, 16), 0);
   const std::tuple<UINT, std::string, std::u16string> cases[] = {
       // 0, the system's: single bytes 0x80 and 0xFF, private use, the first pair.
       {0, "\x80\xFF\xAA\xA1\xFE\xFE\x81\x40", u"\u20AC\uF8F5\uE000\uE4C5\u4E02"},

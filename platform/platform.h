@@ -125,6 +125,8 @@ inline constexpr UINT kCodePageUtf8 = 65001;
 inline constexpr DWORD LCMAP_HALFWIDTH = 0x00400000;
 // WideCharToMultiByte: no look-alikes for characters the code page lacks.
 inline constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x00000400;
+// MultiByteToWideChar: malformed UTF-8 fails the conversion instead of becoming U+FFFD.
+inline constexpr DWORD MB_ERR_INVALID_CHARS = 0x00000008;
 
 // Modules and memory.
 inline constexpr DWORD HEAP_ZERO_MEMORY = 0x00000008;

@@ -73,7 +73,7 @@ void AppendUtf8(std::string& out, char32_t c) {
     out.push_back(static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F)));
 }
 
-int MultiByteToWideChar(UINT code_page, DWORD, const char* bytes, int byte_count, WCHAR* wide,
+int MultiByteToWideChar(UINT code_page, DWORD flags, const char* bytes, int byte_count, WCHAR* wide,
                         int wide_count) {
   if (!SupportedCodePage(code_page) || bytes == nullptr || byte_count == 0 || byte_count < -1)
     return 0;
@@ -88,9 +88,10 @@ int MultiByteToWideChar(UINT code_page, DWORD, const char* bytes, int byte_count
       continue;
     }
     // Malformed UTF-8 becomes U+FFFD, which no code page names, so that a bad
-    // name cannot pass for another after a round trip.
+    // name cannot pass for another after a round trip; or fails, when asked.
     const char32_t c = ReadUtf8(p + at, length - at, &n);
     if (c == kNoCharacter) {
+      if ((flags & MB_ERR_INVALID_CHARS) != 0) return 0;
       units.push_back(kReplacement);
     } else if (c > 0xFFFF) {
       units.push_back(static_cast<char16_t>(0xD7C0 + (c >> 10)));
