@@ -1,5 +1,6 @@
 #include "runtime/library/datetime.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -222,7 +223,7 @@ bool ParseDateTimeText(Text text, DateTime* result) {
     if (length > 14) return false;
     values[0] = ReadPart(t, 0, 4);
     for (size_t k = 1, at = 4; at < length; ++k, at += 2)
-      values[k] = ReadPart(t, at, at + 2 < length ? at + 2 : length);
+      values[k] = ReadPart(t, at, std::min(at + 2, length));
   } else if (n >= 3) {
     for (int k = 0; k < n; ++k) values[k] = ReadPart(t, parts[k].begin, parts[k].end);
   } else {
@@ -283,8 +284,7 @@ double TimeInterval(int32_t count, const ArgSlot* args) {
       // A quarter begun counts whole, away from zero in both directions (a
       // first date one month before the second is -1 quarter, not +1).
       double whole = std::trunc(quarters);
-      if (quarters == whole) return whole;
-      return quarters > 0 ? whole + 1 : whole - 1;
+      return quarters == whole ? whole : whole + std::copysign(1.0, quarters);
     }
     case kIntervalMonths: {
       YearMonth a = YearMonthOf(first);

@@ -23,6 +23,8 @@ TEST(GetBytesData, ValuesAndTextsToANulAndAPositionGivenWalksOnToMinusOnePastThe
     EXPECT_EQ(r.type == 10 ? TextOrEmpty(text.get()) : std::to_string(value.low), r.text);
     EXPECT_EQ(at, r.after) << r.before;
   }
+  const Bytes block = reinterpret_cast<Bytes>(kBlock);  // a position given as a value: the 6th
+  EXPECT_EQ(CallLibrary(GetBytesData, {BytesSlot(block), IntSlot(1), IntSlot(6)}).low, 0x63u);
 }
 
 TEST(GetBytesData, ATypeCodeOutsideOneToTenEndsTheRunWithError100) {
