@@ -39,11 +39,12 @@ constexpr int32_t kTableKinds = 10;
 constexpr int32_t kInternetCacheKind = 12;
 constexpr int32_t kCommonAppDataKind = 13;
 static_assert(kTempFolderKind == kTableKinds + 1);
-// csidl of kinds 1 to 10: documents, favourites, desktop, fonts, start menu,
-// programs menu, startup menu, application data, Windows and system folder.
-constexpr int32_t kCsidlOfKind[kTableKinds] = {5, 6, 16, 20, 11, 2, 7, 26, 36, 37};
-constexpr int32_t kCsidlInternetCache = 32;
-constexpr int32_t kCsidlCommonAppData = 35;
+// csidl of kinds 1 to 10.
+constexpr int32_t kCsidlOfKind[kTableKinds] = {
+    platform::CSIDL_PERSONAL, platform::CSIDL_FAVORITES, platform::CSIDL_DESKTOPDIRECTORY,
+    platform::CSIDL_FONTS,    platform::CSIDL_STARTMENU, platform::CSIDL_PROGRAMS,
+    platform::CSIDL_STARTUP,  platform::CSIDL_APPDATA,   platform::CSIDL_WINDOWS,
+    platform::CSIDL_SYSTEM};
 
 // A one-unit byte sequence laid out as a Bytes block.
 struct UnitBytes {
@@ -122,8 +123,8 @@ Bytes SpecialFolderWide(int32_t kind, std::optional<int32_t> csidl) {
   if (csidl) return FolderOfCsidl(*csidl);
   if (kind < 1 || kind > kCommonAppDataKind) kind = kDesktopKind;
   if (kind == kTempFolderKind) return TempFolderWide();
-  if (kind == kInternetCacheKind) return FolderOfCsidl(kCsidlInternetCache);
-  if (kind == kCommonAppDataKind) return FolderOfCsidl(kCsidlCommonAppData);
+  if (kind == kInternetCacheKind) return FolderOfCsidl(platform::CSIDL_INTERNET_CACHE);
+  if (kind == kCommonAppDataKind) return FolderOfCsidl(platform::CSIDL_COMMON_APPDATA);
   if (kind > kTableKinds)  // a choice outside the table
     ReportRuntimeError(kErrorChoiceIndex, kRoutineSpecialFolderWide, kPositionCsidlChoice);
   return FolderOfCsidl(kCsidlOfKind[kind - 1]);

@@ -21,10 +21,13 @@ TEST(SpecialFolderWide, TempAndSpecialFoldersAsThePlatformGivesThemWithOneSepara
     EXPECT_EQ(BytesLength(wide.get()), special.empty() ? 0 : 2 * static_cast<int>(text.size()) + 2);
     EXPECT_EQ(fake::Take(WideToText(wide.get(), 936)), Path(text));
   }
-  FreeBlock(SpecialFolderWide(0));       // an unknown kind means the desktop (16)
-  FreeBlock(SpecialFolderWide(11, 26));  // a csidl given wins
+  // Every kind but the temporary-files folder's as Windows numbers its folder; an unknown one
+  // means the desktop, and a csidl given wins.
+  for (int32_t kind : {2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 0}) FreeBlock(SpecialFolderWide(kind));
+  FreeBlock(SpecialFolderWide(11, 26));
   EXPECT_EQ(system.Calls("SHGetSpecialFolderPathW"),
-            (std::vector<std::string>{"5", "5", "5", "5", "16", "26"}));
+            (std::vector<std::string>{"5", "5", "5", "5", "6", "16", "20", "11", "2", "7", "26",
+                                      "36", "37", "32", "35", "16", "26"}));
 }
 
 TEST(ConcatBytes, JoinsInOrder) {
