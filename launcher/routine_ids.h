@@ -19,6 +19,3 @@ inline constexpr int32_t kRoutineCreateDirectoryPath = 0x04013A46;
 // through typed declarations, so the call-balance check (error 6) can never
 // detect an imbalance and is not made.
 inline constexpr int32_t kPositionBackgroundColour = 396;
-
-// The runtime error code the launcher raises: a choice out of range.
-inline constexpr int32_t kErrorChoiceIndex = 9;

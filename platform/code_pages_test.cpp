@@ -81,12 +81,20 @@ static std::string HalfWidth(const std::string& source, int room = 64) {
 TEST(CodePages, HalfWidthFormsAsCodePage936HasThem) {
   const std::pair<std::string, std::string> cases[] = {
       {"\xA3\xA1\xA3\xB1\xA3\xC1\xA3\xFA\xA3\xFD\xA3\xDC", "!1Az}\xA3\xDC"},  // the wide \ stays
-      {"\xD6\xD0\xA5\xEE", "\xD6\xD0\xA5\xEE"},  // without half-width forms
-      // Katakana a ga ki du te ha pa (voiced: base, mark), full stop, bracket: none in 936.
-      {"\xA5\xA2\xA5\xAC\xA5\xAD\xA5\xC5", "??????"},
-      {"\xA5\xC6\xA5\xCF\xA5\xD1\xA1\xA3\xA1\xB8", "??????"},
+      {"\xD6\xD0\xA5\xEE", "\xD6\xD0\xA5\xEE"},                       // without half-width forms
+      {"\xA1\xA3\xA1\xB8\xA9\x63\xA9\x64", "??\xA9\x63\xA9\x63?"},    // stop, bracket, marks
       {std::string("\xA3\xB1\0a\xA3", 5), std::string("1\0a?", 4)}};  // a lead byte cut off
   for (const auto& [source, expected] : cases) EXPECT_EQ(HalfWidth(source), expected) << source;
+  // The katakana, each as it becomes: 1 or 2 for that many "?" (a voiced one: base and sound
+  // mark, none in 936), k when kept.
+  std::string row;
+  for (char trail = '\xA1'; trail != '\xF7'; ++trail) {
+    const std::string letter = {'\xA5', trail}, half = HalfWidth(letter);
+    row += half == letter ? 'k' : char('0' + half.size());
+  }
+  EXPECT_EQ(row,
+            "1111111111121212121212121212121212112121211111122122122122122111111111111111"
+            "1k1kk112kk");
   EXPECT_EQ(os.LCMapStringA(kLocaleChinesePrc, LCMAP_HALFWIDTH, "\xA3\xB1", -1, nullptr, 0), 2);
   EXPECT_EQ(HalfWidth("abcd", 3) + HalfWidth(""), "");   // too small; nothing to map
   EXPECT_EQ(HalfWidth("\xA2\xA0\xA3\xB1").back(), '1');  // after a pair GBK lacks

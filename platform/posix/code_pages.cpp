@@ -153,33 +153,22 @@ namespace {
 constexpr DWORD kLocaleUserDefault = 0x0400;
 constexpr DWORD kLocaleSystemDefault = 0x0800;
 
-// Katakana U+30A1..U+30FE: the half-width form of each, 0 where there is none.
-// A voiced or semi-voiced letter becomes its base letter followed by the
-// half-width sound mark (U+FF9E or U+FF9F); that mark is added separately.
-constexpr char16_t kKatakanaBase[] = {
-    0xFF67, 0xFF71, 0xFF68, 0xFF72, 0xFF69, 0xFF73, 0xFF6A, 0xFF74, 0xFF6B, 0xFF75,  // 30A1
-    0xFF76, 0xFF76, 0xFF77, 0xFF77, 0xFF78, 0xFF78, 0xFF79, 0xFF79, 0xFF7A, 0xFF7A,  // 30AB
-    0xFF7B, 0xFF7B, 0xFF7C, 0xFF7C, 0xFF7D, 0xFF7D, 0xFF7E, 0xFF7E, 0xFF7F, 0xFF7F,  // 30B5
-    0xFF80, 0xFF80, 0xFF81, 0xFF81, 0xFF6F, 0xFF82, 0xFF82, 0xFF83, 0xFF83, 0xFF84,  // 30BF
-    0xFF84, 0xFF85, 0xFF86, 0xFF87, 0xFF88, 0xFF89, 0xFF8A, 0xFF8A, 0xFF8A, 0xFF8B,  // 30C9
-    0xFF8B, 0xFF8B, 0xFF8C, 0xFF8C, 0xFF8C, 0xFF8D, 0xFF8D, 0xFF8D, 0xFF8E, 0xFF8E,  // 30D3
-    0xFF8E, 0xFF8F, 0xFF90, 0xFF91, 0xFF92, 0xFF93, 0xFF6C, 0xFF94, 0xFF6D, 0xFF95,  // 30DD
-    0xFF6E, 0xFF96, 0xFF97, 0xFF98, 0xFF99, 0xFF9A, 0xFF9B, 0,      0xFF9C, 0,       // 30E7
-    0,      0xFF66, 0xFF9D, 0xFF73, 0,      0,      0xFF9C, 0,      0,      0xFF66,  // 30F1
-    0xFF65, 0xFF70, 0,      0x30FD,                                                  // 30FB
-};
-static_assert(sizeof kKatakanaBase / sizeof kKatakanaBase[0] == 0x30FE - 0x30A1 + 1);
+// Katakana U+30A1..U+30FE have half-width forms, but for the few listed here,
+// which stay as they are; a voiced or semi-voiced letter becomes its base
+// letter followed by a half-width sound mark. Code page 936 has no half-width
+// katakana, so which form a letter takes never shows: one stands for all.
+constexpr char16_t kKatakanaWithoutForm[] = {0x30EE, 0x30F0, 0x30F1, 0x30F5,
+                                             0x30F6, 0x30F8, 0x30F9, 0x30FD};
+constexpr char16_t kHalfWidthLetter = 0xFF71;
+constexpr char16_t kHalfWidthSoundMark = 0xFF9E;
+constexpr char16_t kVoicedIterationMark = 0x30FE;  // the plain one (U+30FD) and a sound mark
 
-// The sound mark a katakana letter carries: U+3099 voiced, U+309A semi-voiced.
-char16_t KatakanaMark(char16_t c) {
-  if (c == 0x30F4 || (c >= 0x30F7 && c <= 0x30FA) || c == 0x30FE) return 0xFF9E;
-  if (c >= 0x30AC && c <= 0x30C2) return (c % 2 == 0) ? 0xFF9E : 0;
-  if (c >= 0x30C5 && c <= 0x30C9) return (c % 2 == 1) ? 0xFF9E : 0;
-  if (c >= 0x30CF && c <= 0x30DD) {
-    int step = (c - 0x30CF) % 3;
-    return step == 1 ? 0xFF9E : step == 2 ? 0xFF9F : 0;
-  }
-  return 0;
+bool HasSoundMark(char16_t c) {
+  if (c == 0x30F4 || c == 0x30F7 || c == 0x30FA || c == kVoicedIterationMark) return true;
+  if (c >= 0x30AC && c <= 0x30C2) return c % 2 == 0;
+  if (c >= 0x30C5 && c <= 0x30C9) return c % 2 == 1;
+  if (c >= 0x30CF && c <= 0x30DD) return (c - 0x30CF) % 3 != 0;
+  return false;
 }
 
 struct UnitPair {
@@ -217,9 +206,11 @@ void AppendHalfWidth(char16_t c, std::vector<WCHAR>& out) {
     out.push_back(c == 0xFF3C ? c : static_cast<char16_t>(c - 0xFF01 + 0x21));
     return;
   }
-  if (c >= 0x30A1 && c <= 0x30FE && kKatakanaBase[c - 0x30A1] != 0) {
-    out.push_back(kKatakanaBase[c - 0x30A1]);
-    if (char16_t mark = KatakanaMark(c); mark != 0) out.push_back(mark);
+  if (c >= 0x30A1 && c <= kVoicedIterationMark &&
+      std::find(std::begin(kKatakanaWithoutForm), std::end(kKatakanaWithoutForm), c) ==
+          std::end(kKatakanaWithoutForm)) {
+    out.push_back(c == kVoicedIterationMark ? char16_t{0x30FD} : kHalfWidthLetter);
+    if (HasSoundMark(c)) out.push_back(kHalfWidthSoundMark);
     return;
   }
   if (!MayHaveOtherForm(c)) {

@@ -8,6 +8,11 @@
 
 #include <cstdint>
 
+// The codes raised outside the runtime's core: a value of the wrong type, a
+// choice out of range.
+inline constexpr int32_t kErrorTypeMismatch = 5;
+inline constexpr int32_t kErrorChoiceIndex = 9;
+
 // Called with the error code and the formatted report; returns non-zero when
 // it dealt with the report (no message box is shown then).
 using RuntimeErrorHook = int (*)(int32_t code, const char* report);

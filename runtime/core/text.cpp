@@ -1,5 +1,6 @@
 #include "runtime/core/text.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "runtime/core/memory.h"
@@ -56,7 +57,7 @@ int64_t ElementCount(const void* block) {
 
 const uint8_t* ArrayElements(const void* block) {
   const auto* header = static_cast<const int32_t*>(block);
-  int32_t dimensions = header[0] < 0 ? 0 : header[0];
+  int32_t dimensions = std::max(header[0], 0);
   return reinterpret_cast<const uint8_t*>(header + 1 + dimensions);
 }
 

@@ -13,16 +13,14 @@ namespace {
 // Routine identifiers and statement positions of these operations' checks, as
 // runtime error reports name them: fixed numbers each routine has always
 // carried, so that a report reads the same in every build.
-constexpr int32_t kRoutineSpecialFolderWide = 0x04013AC0;
 constexpr int32_t kRoutineBytesToTextChecked = 0x04013421;
-constexpr int32_t kPositionCsidlChoice = 1227;
 constexpr int32_t kPositionTextTag = 155;
-// Identifiers of the conversions, whose checks cannot fail in this build.
+// Identifiers of routines whose checks cannot fail in this build: the
+// conversions, and the choice of a special folder (an unknown kind means the
+// desktop, so every kind is in range).
+[[maybe_unused]] constexpr int32_t kRoutineSpecialFolderWide = 0x04013AC0;
 [[maybe_unused]] constexpr int32_t kRoutineWideToText = 0x0401341F;
 [[maybe_unused]] constexpr int32_t kRoutineTextToWide = 0x0401341E;
-// Runtime error codes: a value of the wrong type, a choice out of range.
-constexpr int32_t kErrorTypeMismatch = 5;
-constexpr int32_t kErrorChoiceIndex = 9;
 
 // 260 UTF-16 units: the size of the path buffers handed to the platform.
 constexpr int32_t kPathBufferUnits = 260;
@@ -125,8 +123,6 @@ Bytes SpecialFolderWide(int32_t kind, std::optional<int32_t> csidl) {
   if (kind == kTempFolderKind) return TempFolderWide();
   if (kind == kInternetCacheKind) return FolderOfCsidl(platform::CSIDL_INTERNET_CACHE);
   if (kind == kCommonAppDataKind) return FolderOfCsidl(platform::CSIDL_COMMON_APPDATA);
-  if (kind > kTableKinds)  // a choice outside the table
-    ReportRuntimeError(kErrorChoiceIndex, kRoutineSpecialFolderWide, kPositionCsidlChoice);
   return FolderOfCsidl(kCsidlOfKind[kind - 1]);
 }
 
