@@ -48,7 +48,7 @@ TEST(CalendarDate, AgreesWithDateTimeFromPartsAcrossTheCalendar) {
   }
   EXPECT_EQ(CalendarDate(1e14).year + CalendarDate(-1e15).year, 0);  // no year of 32 bits: none
   // A month out of range counts the year whole (from 1900; before, it ends a day earlier).
-  EXPECT_EQ(DateTimeFromParts(2023, 13, 5, 0, 0, 0), DateTimeFromParts(2023, 12, 31, 0, 0, 0));
+  EXPECT_EQ(DateTimeFromParts(2024, 13, 5, 0, 0, 0), DateTimeFromParts(2024, 12, 31, 0, 0, 0));
   EXPECT_EQ(DateTimeFromParts(1800, 0, 5, 0, 0, 0), DateTimeFromParts(1799, 12, 31, 0, 0, 0));
   OwnedText text(DateTimeToText(kMoment - 30 * kSecond, false));  // 2024年1月15日10时20分
   EXPECT_STREQ(text.get(),
