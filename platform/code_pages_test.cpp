@@ -43,7 +43,7 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
   // The count ends the text: a high surrogate last in it stays alone.
   EXPECT_EQ(os.WideCharToMultiByte(65001, 0, u"\xD800\xDC00", 1, bytes, 16, nullptr, nullptr), 3);
   const WCHAR empty_first[] = {0, u'x', 0};
-  EXPECT_EQ(os.lstrlenW(empty_first), 0);
+  EXPECT_EQ(os.lstrlenW(empty_first) + os.lstrlenW(nullptr), 0);
   EXPECT_EQ(os.lstrlenW(u"\u4E2Db"), 2);
 }
 
