@@ -46,9 +46,7 @@ BOOL WriteConsoleText(HANDLE console, const char* bytes, DWORD count) {
     whole += lead && whole + 1 < text.size() ? 2 : 1;
   }
   if (whole == 0) return kTrue;
-  int n = ::MultiByteToWideChar(kCodePageGbk, 0, text.data(), static_cast<int>(whole), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(kCodePageGbk, 0, text.data(), static_cast<int>(whole), wide.data(), n);
+  const std::wstring wide = GbkToWide(text.data(), whole);
   for (size_t done = 0; done < wide.size();) {
     ::DWORD units = 0;
     if (::WriteConsoleW(console, wide.data() + done, static_cast<::DWORD>(wide.size() - done),

@@ -4,6 +4,8 @@
 // otherwise rename some of them.
 #pragma once
 
+#include <string>
+
 #include "platform/platform.h"
 // clang-format off
 #include <windows.h>
@@ -26,5 +28,15 @@ ZV_ALL_CALLS(ZV_DECLARE)
 static_assert(sizeof(WCHAR) == sizeof(wchar_t));
 inline wchar_t* W(WCHAR* p) { return reinterpret_cast<wchar_t*>(p); }
 inline const wchar_t* W(const WCHAR* p) { return reinterpret_cast<const wchar_t*>(p); }
+
+// GBK bytes as UTF-16, for the calls that show text: whatever the system's
+// code page, they show the program's characters.
+inline std::wstring GbkToWide(const char* bytes, size_t count) {
+  const auto length = static_cast<int>(count);
+  int n = count > 0 ? ::MultiByteToWideChar(kCodePageGbk, 0, bytes, length, nullptr, 0) : 0;
+  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) ::MultiByteToWideChar(kCodePageGbk, 0, bytes, length, wide.data(), n);
+  return wide;
+}
 
 }  // namespace platform::win32
