@@ -134,6 +134,13 @@ inline constexpr std::string_view kReal =
     " VariantTimeToSystemTime IsBadReadPtr GetModuleHandleA GetModuleInformation LoadLibraryA"
     " GetProcAddress FreeLibrary ";
 
+// A path handed out as the calls that fill a buffer do; 0 for none.
+inline DWORD CopyOut(const std::u16string& path, WCHAR* buffer, DWORD size) {
+  if (path.empty() || path.size() >= size) return path.empty() ? 0 : path.size() + 1;
+  std::copy(path.c_str(), path.c_str() + path.size() + 1, buffer);
+  return path.size();
+}
+
 inline Api MakeApi() {
   const Api& real = NativeApi();
   Api api{};
@@ -244,11 +251,7 @@ inline Api MakeApi() {
     Log("WaitForSingleObject", static_cast<const char*>(handle) + (" " + std::to_string(ms)));
     return 0;
   };
-  api.GetTempPathW = [](DWORD size, WCHAR* buffer) -> DWORD {
-    if (g->temp.empty() || g->temp.size() >= size) return g->temp.empty() ? 0 : g->temp.size() + 1;
-    std::copy(g->temp.c_str(), g->temp.c_str() + g->temp.size() + 1, buffer);
-    return g->temp.size();
-  };
+  api.GetTempPathW = [](DWORD size, WCHAR* buffer) { return CopyOut(g->temp, buffer, size); };
   api.SHGetSpecialFolderPathW = [](HWND, WCHAR* path, int csidl, BOOL) -> BOOL {
     Log("SHGetSpecialFolderPathW", std::to_string(csidl));
     std::copy(g->special.c_str(), g->special.c_str() + g->special.size() + 1, path);
@@ -267,10 +270,7 @@ inline Api MakeApi() {
   };
   api.GetShortPathNameW = [](const WCHAR* path, WCHAR* out, DWORD size) -> DWORD {
     const auto found = g->short_names.find(path);
-    if (found == g->short_names.end() || found->second.size() >= size)
-      return found == g->short_names.end() ? 0 : found->second.size() + 1;
-    std::copy(found->second.c_str(), found->second.c_str() + found->second.size() + 1, out);
-    return found->second.size();
+    return found == g->short_names.end() ? 0 : CopyOut(found->second, out, size);
   };
   api.GetForeignOwner = [](const char* path, char* buffer, DWORD size) -> DWORD {
     const std::string& both = g->foreign_files[path];
