@@ -81,7 +81,6 @@ TEST(MainRoutine, ATakenNameGivesWayToTheNextMillisecondAndOnlyAFreshPrivateFold
       // The user's own folder, refused for another account's entry on the way.
       {[](Machine& m) { m.unsafe = {Wide(kParent + "-7")}, m.user_folder_suffix = "-7",
                         m.blamed = u"R:", m.foreign = true; }, Unsafe("R:", true)},
-      {[](Machine& m) { m.unsafe = {Wide(kParent)}; m.unsafe_after = 1; }, Unsafe(kParent)},
       {[](Machine& m) { m.unsafe = {Wide(kFolder)}; }, Unsafe(kFolder)},
       // A folder that turns unsafe after the first start.
       {[](Machine& m) { m.unsafe = {Wide(kFolder)}; m.unsafe_after = 3; }, Unsafe(kFolder), 1},
