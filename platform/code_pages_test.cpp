@@ -24,6 +24,7 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
   }
   EXPECT_EQ(os.WideCharToMultiByte(936, 0, u"\u4E2D", -1, nullptr, 0, nullptr, nullptr), 3);
   EXPECT_EQ(os.WideCharToMultiByte(0, 0, u"\u4E2D", -1, bytes, 2, nullptr, nullptr), 0);
+  EXPECT_EQ(os.WideCharToMultiByte(936, 1, u"a", 1, bytes, 2, nullptr, nullptr), 0);  // no flag 1
   // Thai ko kai is not in GBK, nor either half of a surrogate pair; the cent
   // sign is written as the full-width one unless look-alikes are refused.
   const std::tuple<UINT, DWORD, std::u16string, std::string, BOOL> back[] = {
@@ -96,6 +97,7 @@ TEST(CodePages, HalfWidthFormsAsCodePage936HasThem) {
             "1111111111121212121212121212121212112121211111122122122122122111111111111111"
             "1k1kk112kk");
   EXPECT_EQ(os.LCMapStringA(kLocaleChinesePrc, LCMAP_HALFWIDTH, "\xA3\xB1", -1, nullptr, 0), 2);
-  EXPECT_EQ(HalfWidth("abcd", 3) + HalfWidth(""), "");   // too small; nothing to map
+  EXPECT_EQ(HalfWidth("abcd", 3) + HalfWidth(""), "");  // too small; nothing to map
+  EXPECT_EQ(os.LCMapStringA(kLocaleChinesePrc, LCMAP_HALFWIDTH, "a", 1, nullptr, 4), 0);
   EXPECT_EQ(HalfWidth("\xA2\xA0\xA3\xB1").back(), '1');  // after a pair GBK lacks
 }

@@ -107,6 +107,7 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* wide, int wide
                         int byte_count, const char* default_char, BOOL* used_default) {
   if (!SupportedCodePage(code_page) || wide == nullptr || wide_count == 0 || wide_count < -1)
     return 0;
+  if ((flags & ~WC_NO_BEST_FIT_CHARS) != 0) return 0;  // a flag it does not know, as Windows
   const size_t units =
       wide_count == -1 ? static_cast<size_t>(lstrlenW(wide)) + 1 : static_cast<size_t>(wide_count);
   std::string out;
