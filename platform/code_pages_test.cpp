@@ -86,8 +86,7 @@ TEST(CodePages, HalfWidthFormsAsCodePage936HasThem) {
       {"\xA1\xA3\xA1\xB8\xA9\x63\xA9\x64", "??\xA9\x63\xA9\x63?"},    // stop, bracket, marks
       {std::string("\xA3\xB1\0a\xA3", 5), std::string("1\0a?", 4)}};  // a lead byte cut off
   for (const auto& [source, expected] : cases) EXPECT_EQ(HalfWidth(source), expected) << source;
-  // The katakana, each as it becomes: 1 or 2 for that many "?" (a voiced one: base and sound
-  // mark, none in 936), k when kept.
+  // Each katakana: 1 or 2 for that many "?" (a voiced one: base and mark), k when kept.
   std::string row;
   for (char trail = '\xA1'; trail != '\xF7'; ++trail) {
     const std::string letter = {'\xA5', trail}, half = HalfWidth(letter);

@@ -6,8 +6,7 @@
 using Args = std::vector<std::string>;
 static const std::string kRecorder = "\"" ZV_ARGS_RECORDER "\" ";
 
-// Starts `line` in `directory`, then waits for the program to end, up to `ms` milliseconds (0:
-// it runs on); false when it did not start.
+// Starts `line` in `directory` and waits up to `ms` for its end (0: it runs on); false if not.
 static bool Start(const std::string& line, const char* directory, DWORD ms = INFINITE) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;

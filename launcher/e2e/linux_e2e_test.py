@@ -12,7 +12,7 @@ import time
 import unittest
 
 from terminal_run import FAKE_BROWSER, OWN, Scratch
-from texts import LINUX_BROWSER, MESSAGE_END, UTF8
+from texts import GBK, LINUX_BROWSER, MESSAGE_END, UTF8
 
 GREEN, RED, RESET = b"\x1b[92;49m", b"\x1b[91;49m", b"\x1b[0m"
 NOBODY = 65534
@@ -118,6 +118,12 @@ class Terminal(Case):
             self.assertNotIn(b"\x1b[", run.output)
         self.assertEqual(len(self.starts()), 3)
 
+    def test_a_big5_terminal_shows_the_texts_and_takes_its_own_full_width_digits(self):
+        run = self.start(env=dict(self.env(), LANG="zh_TW.BIG5"))  # through iconv
+        run.read_until(GBK["count_prompt"].decode("gbk").encode("big5", errors="replace"))
+        run.type("２".encode("big5") + b"\r")
+        self.assertEqual((run.finish(), len(self.starts())), (0, 2))
+
     def test_lost_streams_neither_stop_the_starts_nor_lose_the_count(self):
         # The pipe's read end closes at the exec: a broken pipe, SIGPIPE not ignored as by a shell.
         for setup in [lambda: os.close(1), lambda: (signal.signal(signal.SIGPIPE, signal.SIG_DFL),
@@ -134,9 +140,8 @@ class Terminal(Case):
 
 
 def attack(shared, targets, stop_at):
-    """As another user until `stop_at`, in bursts with quiet moments between them:
-    keeps a link, then its own open folder, where the program makes or checks its own,
-    flipping them every few milliseconds."""
+    """As another user until `stop_at`, in bursts with quiet moments between them: keeps a link,
+    then its own open folder, where the program makes or checks its own, flipping every few ms."""
     as_user(NOBODY)()
     spare = os.path.join(shared, ".spare")
     entries = [os.path.join(shared, OWN), os.path.join(shared, "u")]
@@ -197,8 +202,8 @@ class RacingAttacker(Case):
                 for _, args in self.starts()[before:]:
                     folder = args[0][len("--user-data-dir="):]
                     st = os.lstat(folder)
-                    self.assertTrue(folder.startswith(shared + "/"), folder)
-                    self.assertEqual(os.path.realpath(folder), folder)
+                    self.assertTrue(folder.startswith(shared + "/") and
+                                    os.path.realpath(folder) == folder, folder)
                     self.assertEqual((stat.S_ISDIR(st.st_mode), st.st_uid, st.st_mode & 0o777),
                                      (True, 0, 0o700), folder)
                 trials += 1

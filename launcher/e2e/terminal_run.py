@@ -98,9 +98,8 @@ class Run:
 
 
 class Scratch:
-    """A scratch working folder and TMPDIR, a copy of the program and a fake browser,
-    named in path.txt, that records its starts; a test case mixes it in. All lies in a
-    folder every user may enter: runs as another user must not depend on the checkout."""
+    """A scratch working folder and TMPDIR, a copy of the program and a fake browser named in
+    path.txt that records its starts, in a folder any user may enter; test cases mix it in."""
 
     PROGRAM = None  # the program under test, set by the test's main
 

@@ -21,8 +21,7 @@ TEST(SpecialFolderWide, TempAndSpecialFoldersAsThePlatformGivesThemWithOneSepara
     EXPECT_EQ(BytesLength(wide.get()), special.empty() ? 0 : 2 * static_cast<int>(text.size()) + 2);
     EXPECT_EQ(fake::Take(WideToText(wide.get(), 936)), Path(text));
   }
-  // Every kind but the temporary-files folder's as Windows numbers its folder; an unknown one
-  // means the desktop, and a csidl given wins.
+  // Each other kind by Windows' number for it; an unknown one means the desktop; a csidl wins.
   for (int32_t kind : {2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 0}) FreeBlock(SpecialFolderWide(kind));
   FreeBlock(SpecialFolderWide(11, 26));
   EXPECT_EQ(system.Calls("SHGetSpecialFolderPathW"),
