@@ -80,7 +80,6 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, const char* bytes, int byte
   const size_t length = byte_count == -1 ? std::strlen(bytes) + 1 : static_cast<size_t>(byte_count);
   const auto* p = reinterpret_cast<const unsigned char*>(bytes);
   std::u16string units;
-  units.reserve(length);
   for (size_t at = 0, n = 0; at < length; at += n) {
     if (code_page != kCodePageUtf8) {
       n = gbk::CharLength(p + at, length - at);
@@ -111,7 +110,6 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* wide, int wide
   const size_t units =
       wide_count == -1 ? static_cast<size_t>(lstrlenW(wide)) + 1 : static_cast<size_t>(wide_count);
   std::string out;
-  out.reserve(units * 2);
   bool defaulted = false;
   for (size_t i = 0; i < units; ++i) {
     const char16_t unit = wide[i];
@@ -247,7 +245,6 @@ int LCMapStringA(DWORD locale, DWORD flags, const char* source, int source_lengt
   if (units <= 0) return 0;
 
   std::vector<WCHAR> half;
-  half.reserve(static_cast<size_t>(units));
   for (int i = 0; i < units; ++i) AppendHalfWidth(wide[static_cast<size_t>(i)], half);
 
   std::vector<char> narrow(half.size() * 2);

@@ -70,10 +70,10 @@ TEST(Folders, PrivateFoldersAreReachedOnlyThroughFoldersAndLinksOfTheUserOrRoot)
   std::filesystem::create_directories(root + deep);
   deep += "/" + std::string(4095 - root.size() - deep.size(), 'x');
   EXPECT_FALSE(make(deep));
-  EXPECT_EQ(status(deep).first, kFolderMissing);
+  EXPECT_EQ(status(deep), std::pair(kFolderMissing, std::u16string()));  // none to blame
   std::ofstream(root + "/file").close();
-  EXPECT_EQ(status("/file").first, kFolderUnsafe);
-  EXPECT_EQ(status("/file/in").first, kFolderMissing);
+  EXPECT_EQ(status("/file"), std::pair(kFolderUnsafe, Wide(root + "/file")));
+  EXPECT_EQ(status("/file/in"), std::pair(kFolderMissing, std::u16string()));
   if (geteuid() != 0) GTEST_SKIP() << "planting another account's folders takes root";
   symlink(mine.c_str(), (root + "/planted").c_str());  // another account's link to our folder
   ASSERT_TRUE(make("/foreign"));

@@ -47,7 +47,8 @@ TEST(CalendarDate, AgreesWithDateTimeFromPartsAcrossTheCalendar) {
     CalendarDay date = CalendarDate(day);
     ASSERT_EQ(DateTimeFromParts(date.year, date.month, date.day, 0, 0, 0), day) << date.year;
   }
-  EXPECT_EQ(CalendarDate(1e14).year + CalendarDate(-1e15).year, 0);  // no year of 32 bits: none
+  for (const CalendarDay none : {CalendarDate(1e14), CalendarDate(-1e15)})  // beyond 32-bit years
+    EXPECT_EQ(none.year | none.month | none.day, 0);
   // A month out of range counts the year whole (from 1900; before, it ends a day earlier).
   EXPECT_EQ(DateTimeFromParts(2024, 13, 5, 0, 0, 0), DateTimeFromParts(2024, 12, 31, 0, 0, 0));
   EXPECT_EQ(DateTimeFromParts(1800, 0, 5, 0, 0, 0), DateTimeFromParts(1799, 12, 31, 0, 0, 0));
