@@ -134,7 +134,8 @@ class Terminal(Case):
             self.assertEqual(run.finish(), 0)
         run = self.start("3")
         time.sleep(0.2)
-        run.hang_up()  # the terminal's window closed during the pauses
+        os.close(run.fd)  # the terminal's window closed during the pauses
+        run.fd = None
         self.assertEqual(run.finish(), 0)
         self.assertEqual(len(self.starts()), 5)
 

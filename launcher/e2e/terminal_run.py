@@ -15,8 +15,7 @@ from texts import MESSAGE_END, PROMPT_END
 OWN = "zelmorvika-%d" % os.geteuid()  # the user's own folder in the temporary-files folder
 
 FAKE_BROWSER = """#!/bin/sh
-# Records one start in one write, as starts may run at once: the time, its own
-# name, then each argument on a line of its own.
+# One start in one write (starts may run at once): the time, its name, each argument on a line.
 record=$(date +%s.%N; echo "$0"; for a in "$@"; do printf '%s\\n' "$a"; done; echo ---)
 printf '%s\\n' "$record" >> "$ZV_BROWSER_LOG"
 echo browser-output; echo browser-errors >&2  # must not reach the tool's terminal
@@ -74,10 +73,6 @@ class Run:
     def type(self, keys):
         """Text, then Enter; bytes go as they are."""
         os.write(self.fd, keys if isinstance(keys, bytes) else keys.encode("utf-8") + b"\r")
-
-    def hang_up(self):
-        os.close(self.fd)
-        self.fd = None
 
     def finish(self, timeout=15):
         deadline = time.monotonic() + timeout
