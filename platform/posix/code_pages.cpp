@@ -77,6 +77,8 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, const char* bytes, int byte
                         int wide_count) {
   if (!SupportedCodePage(code_page) || bytes == nullptr || byte_count == 0 || byte_count < -1)
     return 0;
+  // UTF-8 takes no flag but MB_ERR_INVALID_CHARS, as on Windows.
+  if (code_page == kCodePageUtf8 && (flags & ~MB_ERR_INVALID_CHARS) != 0) return 0;
   const size_t length = byte_count == -1 ? std::strlen(bytes) + 1 : static_cast<size_t>(byte_count);
   const auto* p = reinterpret_cast<const unsigned char*>(bytes);
   std::u16string units;
