@@ -48,7 +48,8 @@ TEST(Console, TerminalsEditLinesAndShowWholeCharactersAndColours) {
 TEST(Console, PipeWritesGoOnAfterSignalsCutThemShort) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
-  HANDLE writer = Open("/proc/self/fd/" + std::to_string(fds[1]), GENERIC_WRITE);  // its end
+  const std::string end = "/proc/self/fd/" + std::to_string(fds[1]);  // the writing end
+  HANDLE writer = Open(end, GENERIC_WRITE);
   close(fds[1]);
   std::string sent(8 << 20, 0), got;
   for (size_t i = 0; i < sent.size(); ++i) sent[i] = char(i % 251);

@@ -7,7 +7,8 @@
 #include "testing/conformance.h"
 
 TEST(Files, ADeviceHasNoSizeAndOnlyFilesAndLinksOfTheUserOrRootDecideWhatRuns) {
-  HANDLE device = Open("/dev/null");
+  const std::string null_device = "/dev/null";
+  HANDLE device = Open(null_device);
   DWORD high = 7;
   EXPECT_EQ(os.GetFileSize(device, &high), INVALID_FILE_SIZE);
   EXPECT_TRUE(high == 0 && os.CloseHandle(device));

@@ -32,6 +32,7 @@ std::vector<std::string> EnvironmentBlock(const char* block) {
 
 std::vector<char*> Pointers(std::vector<std::string>& strings) {
   std::vector<char*> out;
+  out.reserve(strings.size() + 1);
   for (std::string& s : strings) out.push_back(s.data());
   out.push_back(nullptr);
   return out;
