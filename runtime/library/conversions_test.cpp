@@ -12,6 +12,7 @@ using fake::Take;
 TEST(ToText, NumbersTruthValuesTextsBytesAndArrays) {
   const int32_t ints[] = {2, 1, 2, 0x44434241, 0x48474645, 0x4C4B4A49, 0x504F4E4D};  // 1 by 2
   const int32_t bytes[] = {1, 4, 0x43004241};                                        // 41 42 00 43
+  auto array = [&](TypeTag tag) { return PointerSlot(TAG_ARRAY | tag, ints); };
   // clang-format off
   const std::pair<ArgSlot, std::string> cases[] = {{ShortSlot(7), "7"},
       {ArgSlot{0x1234FFFF, 0, TAG_SHORT}, "-1"}, {ArgSlot{0x1C8, 0, TAG_BYTE}, "200"},
@@ -20,9 +21,8 @@ TEST(ToText, NumbersTruthValuesTextsBytesAndArrays) {
       {FloatSlot(-2.5f), "-2.5"}, {DoubleSlot(-1.25e300), "-1.25e+300"}, {DoubleSlot(NAN), "nan"},
       {BoolSlot(true), "\xD5\xE6"}, {TextSlot("\xD6\xD0 a"), "\xD6\xD0 a"},
       {TextSlot(EmptyText), ""}, {BytesSlot(reinterpret_cast<Bytes>(bytes)), "AB"},
-      {PointerSlot(TAG_ARRAY | TAG_INT, ints), "ABCDEFGH"},
-      {PointerSlot(TAG_ARRAY | TAG_INT64, ints), "ABCDEFGHIJKLMNOP"},
-      {PointerSlot(TAG_ARRAY | TAG_DOUBLE, ints), ""}, {OmittedSlot(), ""}};
+      {array(TAG_BYTE), "AB"}, {array(TAG_SHORT), "ABCD"}, {array(TAG_INT), "ABCDEFGH"},
+      {array(TAG_INT64), "ABCDEFGHIJKLMNOP"}, {array(TAG_DOUBLE), ""}, {OmittedSlot(), ""}};
   // clang-format on
   for (const auto& [slot, text] : cases) EXPECT_EQ(Take(CallLibrary(ToText, {slot})), text);
 }
