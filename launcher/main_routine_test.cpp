@@ -47,7 +47,7 @@ struct Machine : fake::FakeSystem {
 
 TEST(MainRoutine, StartsTheBrowserAsOftenAsTheCountTypedOnOneFreshFolder) {
   for (const auto& [typed, starts] :
-       {std::pair<std::string, size_t>{"3\r\n", 3}, {" 1", 1}, {"0", 0}}) {
+       {std::pair<std::string, size_t>{"3\r\n", 3}, {" 1", 1}, {"0", 0}, {"4294967298", 0}}) {
     Machine m;
     m.Tool({typed});
     EXPECT_EQ(m.out, kPrompted);

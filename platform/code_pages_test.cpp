@@ -31,7 +31,7 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
       {936, 0, u"a\u00E9\u0E01b\U0001F600", "a\xA8\xA6?b??", 1},
       {0, 0, u"\u20AC\uF8F5\uE000\u00A2\u00A6", "\x80\xFF\xAA\xA1\xA1\xE9|", 0},
       {936, WC_NO_BEST_FIT_CHARS, u"\u00A2\u00A6\u4E2D", "??\xD6\xD0", 1},
-      {65001, 0, u"\xDC00\U0001F600\xD800\x80\U00010000",
+      {65001, 0, u"\xDFFF\U0001F600\xD800\x80\U00010000",
        "\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD\xC2\x80\xF0\x90\x80\x80",
        0}};  // UTF-8 takes no default character, nor a flag for it
   for (const auto& [code_page, flags, text, expected, defaulted] : back) {
