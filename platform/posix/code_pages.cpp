@@ -207,7 +207,7 @@ void AppendHalfWidth(char16_t c, std::vector<WCHAR>& out) {
     out.push_back(c == 0xFF3C ? c : static_cast<char16_t>(c - 0xFF01 + 0x21));
     return;
   }
-  if (c >= 0x30A1 && c <= kVoicedIterationMark &&
+  if (c >= 0x30A1 && c <= 0x30FE &&
       std::find(std::begin(kKatakanaWithoutForm), std::end(kKatakanaWithoutForm), c) ==
           std::end(kKatakanaWithoutForm)) {
     out.push_back(c == kVoicedIterationMark ? char16_t{0x30FD} : kHalfWidthLetter);

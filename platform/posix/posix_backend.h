@@ -10,10 +10,10 @@ namespace platform::posix {
 ZV_ALL_CALLS(ZV_DECLARE)
 #undef ZV_DECLARE
 
-// Console (console.cpp): puts the terminal's own colours back, if we changed them.
+// Console (console.cpp): puts the terminal's own colours back, if we changed them; writes
+// all bytes to a descriptor, a reader gone away failing the write instead of raising
+// SIGPIPE, and says how many were written.
 void RestoreTerminalColours();
-// Console (console.cpp): writes all bytes to a descriptor, a reader gone away failing the
-// write instead of raising SIGPIPE; how many were written.
 size_t WriteAll(int fd, const char* bytes, size_t length, bool terminal);
 
 }  // namespace platform::posix
