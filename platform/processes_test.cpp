@@ -47,6 +47,10 @@ TEST(StartProgram, ProgramsNotWaitedForRunOnAndThoseThatCannotStartFail) {
   EXPECT_TRUE(Start(kRecorder + "\"" + missing + kPathSeparator + "late\" sleep", nullptr, 0));
   EXPECT_TRUE(Start(kRecorder + "args", folder.path.string().c_str(), 60000));  // ends in time
   EXPECT_FALSE(Start(kRecorder + "args", missing.c_str()));
+  const std::filesystem::path here = std::filesystem::current_path(), recorder = ZV_ARGS_RECORDER;
+  std::filesystem::current_path(recorder.parent_path());  // a bare name found in the working folder
+  EXPECT_TRUE(Start(recorder.filename().string() + " args", folder.path.string().c_str()));
+  std::filesystem::current_path(here);
   for (const char* line : {"zv_no_such_program_here --flag", "\"./zv no/such\"", ""})
     EXPECT_FALSE(Start(line, nullptr)) << line;
   EXPECT_EQ(os.WaitForSingleObject(nullptr, 0), WAIT_FAILED);  // no program to wait for

@@ -23,13 +23,6 @@ extern char** environ;
 namespace platform::posix {
 namespace {
 
-// "name=value" strings of a Windows environment block (ends with an empty string).
-std::vector<std::string> EnvironmentBlock(const char* block) {
-  std::vector<std::string> out;
-  for (const char* p = block; *p != 0; p += std::strlen(p) + 1) out.push_back(GbkToSystem(p));
-  return out;
-}
-
 std::vector<char*> Pointers(std::vector<std::string>& strings) {
   std::vector<char*> out;
   out.reserve(strings.size() + 1);
@@ -127,11 +120,13 @@ void GetStartupInfoA(STARTUPINFOA* info) {
 // record is not used: Linux programs have no first show state to give, and
 // their standard streams are always /dev/null, so that they write nothing into
 // our terminal; their own session lets them outlive it. Handle inheritance has
-// nothing to pass on, since every descriptor we open is close-on-exec.
+// nothing to pass on, since every descriptor we open is close-on-exec. A
+// program always inherits our environment; a block of its own is refused.
 BOOL CreateProcessA(const char* application, char* command_line, void*, void*, BOOL, DWORD,
                     void* environment, const char* directory, STARTUPINFOA*,
                     PROCESS_INFORMATION* info) {
   ReapAdoptedChildren();
+  if (environment != nullptr) return kFalse;
   std::string line = command_line != nullptr ? GbkToSystem(command_line) : std::string();
   std::vector<std::string> args = SplitCommandLine(line.c_str());
   std::string program =
@@ -139,10 +134,7 @@ BOOL CreateProcessA(const char* application, char* command_line, void*, void*, B
   if (program.empty()) return kFalse;
   if (args.empty()) args.push_back(program);
 
-  std::vector<std::string> env_strings;
-  if (environment != nullptr) env_strings = EnvironmentBlock(static_cast<const char*>(environment));
   std::vector<char*> argv = Pointers(args);
-  std::vector<char*> envp = Pointers(env_strings);
   std::string work_dir = directory != nullptr ? GbkToSystem(directory) : std::string();
 
   SpawnSetup setup(directory != nullptr ? work_dir.c_str() : nullptr);
@@ -151,11 +143,10 @@ BOOL CreateProcessA(const char* application, char* command_line, void*, void*, B
   // The C library collects a child whose exec failed: no zombie is left. A
   // bare name found in the working folder starts from there, as on Windows,
   // before the search path is looked at.
-  bool search = application == nullptr && program.find('/') == std::string::npos &&
-                access(program.c_str(), F_OK) != 0;
+  bool search = application == nullptr && access(program.c_str(), F_OK) != 0;
+  if (!search) program = AbsoluteName(program);  // the child changes folder before its exec
   int error = (search ? posix_spawnp : posix_spawn)(&pid, program.c_str(), &setup.actions,
-                                                    &setup.attributes, argv.data(),
-                                                    environment != nullptr ? envp.data() : environ);
+                                                    &setup.attributes, argv.data(), environ);
   if (error != 0) return kFalse;
 
   HandleEntry process;
