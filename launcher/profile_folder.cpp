@@ -87,7 +87,7 @@ bool CreateDirectoryPath(Text path) {
   int32_t length = BytesLength(wide.get());
   const auto separator = static_cast<platform::WCHAR>(platform::kPathSeparator[0]);
   if (length >= kShortestWalkedBytes) {
-    auto* buffer = static_cast<platform::WCHAR*>(crt::malloc(static_cast<size_t>(length) + 2));
+    auto* buffer = static_cast<platform::WCHAR*>(crt::malloc(static_cast<size_t>(length)));
     if (buffer != nullptr) {
       crt::memset(buffer, 0, static_cast<size_t>(length));
       const platform::WCHAR* units = WideUnits(wide.get());

@@ -17,7 +17,7 @@ TEST(Clock, LocalTimeIsTheLocalZonesDateAndTime) {
 TEST(OleDates, WholeDaysFrom18991230AndTheTimeOfDayRoundedToTheSecond) {
   for (const auto& [days, expected] :
        {std::pair{-1.25, "1899-12-29 06:00:00.000"},  // before: the fraction is from midnight
-        {45306.99999999, "2024-01-16 00:00:00.000"},
+        {45381.99999999, "2024-03-31 00:00:00.000"},
         {-657434.0, "0100-01-01 00:00:00.000"},  // the first day and the last
         {2958465.5, "9999-12-31 12:00:00.000"},
         {-657435.0, "refused"},

@@ -12,6 +12,7 @@ TEST(Console, FilesTakeTheBytesButNoColoursAndNoLineInput) {
     EXPECT_TRUE(os.WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr));
     EXPECT_EQ(done, bytes.size());
   }
+  EXPECT_FALSE(os.WriteFile(nullptr, "x", 1, &done, nullptr) || done != 0);  // no stream
   EXPECT_FALSE(os.SetConsoleTextAttribute(file, 10));
   EXPECT_FALSE(os.ReadConsoleA(file, &done, 4, &done, nullptr));
   EXPECT_EQ(done, 0u);

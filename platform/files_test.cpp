@@ -45,5 +45,6 @@ TEST(Files, RelativePathsAreTakenAgainstTheWorkingFolder) {
   EXPECT_EQ(os.GetFullPathNameA(path.c_str(), size, got, &name), size + 1);
   EXPECT_EQ(os.GetFullPathNameA(path.c_str(), size + 1, got, &name), size);
   EXPECT_EQ(got, full);
+  EXPECT_EQ(os.GetFullPathNameA(full.c_str(), 1024, got, nullptr), size);  // already absolute
   EXPECT_EQ(name - got, ptrdiff_t(size) - 4);  // the file's name
 }

@@ -103,9 +103,7 @@ struct Descriptor {
   int fd = -1;
   Descriptor() = default;
   explicit Descriptor(int open_fd) : fd(open_fd) {}
-  ~Descriptor() {
-    if (fd >= 0) close(fd);
-  }
+  ~Descriptor() { Reset(-1); }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   void Reset(int open_fd) {

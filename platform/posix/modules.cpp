@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <span>
 
 #include "platform/posix/posix_backend.h"
 
@@ -18,21 +19,20 @@ namespace {
 int g_heap_tag;
 
 struct ImageRange {
-  uintptr_t begin = 0;
-  uintptr_t end = 0;
+  uintptr_t begin;
+  uintptr_t end;
 };
 
 // The loaded segments of the main program: the first object dl_iterate_phdr lists.
 const ImageRange& MainImage() {
   static const ImageRange range = [] {
-    ImageRange r;
+    ImageRange r{};
     dl_iterate_phdr(
         [](dl_phdr_info* info, size_t, void* data) {
           auto* out = static_cast<ImageRange*>(data);
           uintptr_t lo = UINTPTR_MAX;
           uintptr_t hi = 0;
-          for (int i = 0; i < info->dlpi_phnum; ++i) {
-            const auto& ph = info->dlpi_phdr[i];
+          for (const auto& ph : std::span(info->dlpi_phdr, info->dlpi_phnum)) {
             if (ph.p_type != PT_LOAD) continue;
             lo = std::min<uintptr_t>(lo, info->dlpi_addr + ph.p_vaddr);
             hi = std::max<uintptr_t>(hi, info->dlpi_addr + ph.p_vaddr + ph.p_memsz);

@@ -58,7 +58,6 @@ bool SystemToGbk(const std::string& name, std::string* gbk) {
   int n = static_cast<int>(name.size());
   std::u16string wide(name.size(), u'\0');
   int units = MultiByteToWideChar(kCodePageUtf8, 0, name.data(), n, wide.data(), n);
-  if (units <= 0) return false;
   std::string out(static_cast<size_t>(units) * 2, '\0');
   BOOL defaulted = kFalse;
   // No look-alikes: they would name another file too.

@@ -71,8 +71,5 @@ Text RepeatText(Text text, int32_t n) {
 }
 
 Text LeftText(Text text, int32_t n) {
-  uint32_t length = TextLength(text);
-  if (length == 0 || n <= 0) return nullptr;
-  uint32_t take = static_cast<uint32_t>(n) < length ? static_cast<uint32_t>(n) : length;
-  return TextFromBuffer(text, static_cast<int32_t>(take));
+  return TextFromBuffer(text, static_cast<int32_t>(std::min<int64_t>(n, TextLength(text))));
 }

@@ -112,10 +112,9 @@ class GrowableBuffer {
 }  // namespace
 
 void TrimFraction(char* number) {
-  size_t length = std::strlen(number);
   // Only the fraction is trimmed: a text without a point keeps its zeros.
-  if (length == 0 || std::strchr(number, '.') == nullptr) return;
-  size_t i = length - 1;
+  if (std::strchr(number, '.') == nullptr) return;
+  size_t i = std::strlen(number) - 1;
   if (number[i] == '.') {
     number[i] = 0;
     return;

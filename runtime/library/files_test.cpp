@@ -54,7 +54,7 @@ TEST(ReadFileBytes, WholeFilesAsStoredAndNothingForFilesThatCannotBeRead) {
       cases[] = {{"\r\n", true, false, {}, "\r\n"}, {"", true, false, {}, ""},
       {"rrrr", true, false, 10, "rrrr"}, {"r", false, false, {}, "-"}, {"r", true, true, {}, "-"},
       {"r", true, false, (uint64_t{1} << 32) + 5, "-"}, {"r", true, false, 0x80000000u, "-"},
-      {"r", true, false, platform::INVALID_FILE_SIZE, "-"}};
+      {"r", true, false, platform::INVALID_FILE_SIZE, "-"}, {"r", true, false, INT32_MAX, "r"}};
   // clang-format on
   for (const auto& c : cases) {
     fake::FakeSystem system;

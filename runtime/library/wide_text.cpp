@@ -130,7 +130,6 @@ Text WideToText(Bytes wide, std::optional<int32_t> code_page) {
   const platform::Api& os = platform::Os();
   auto cp = static_cast<platform::UINT>(code_page.value_or(0));
   OwnedBytes joined(Terminated(wide));
-  if (os.lstrlenW(WideUnits(joined.get())) <= 0) return nullptr;
   int size =
       os.WideCharToMultiByte(cp, 0, WideUnits(joined.get()), -1, nullptr, 0, nullptr, nullptr);
   if (size <= 0) return nullptr;
