@@ -242,15 +242,8 @@ Text TrimBlanks(int32_t count, const ArgSlot* args) {
   const auto* t = reinterpret_cast<const unsigned char*>(SlotText(SlotAt(count, args, 0)));
   if (t == nullptr) return nullptr;
   size_t first = 0;
-  while (t[first] != 0) {
-    if (t[first] == 0x20) {
-      first += 1;
-    } else if (t[first] == 0xA1 && t[first + 1] == 0xA1) {
-      first += 2;
-    } else {
-      break;
-    }
-  }
+  while (t[first] == 0x20 || (t[first] == 0xA1 && t[first + 1] == 0xA1))
+    first += t[first] == 0x20 ? 1 : 2;
   if (t[first] == 0) return nullptr;
 
   size_t last = first;  // last byte of the last character that is not blank
