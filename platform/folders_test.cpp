@@ -8,7 +8,7 @@ TEST(Folders, TheTempFolderEndsWithTheSeparatorAndFoldersAreMadeOnce) {
   EXPECT_EQ(os.GetTempPathW(2, buffer), temp.size() + 1);  // too small: the size, NUL counted
   const ScratchFolder folder;
   const std::u16string dir = folder.path.u16string() + sep + u"\u4E2D";
-  std::u16string in = dir + sep + u"a";
+  const std::u16string in = dir + sep + u"a" + sep + u"b";  // in a folder that is missing
   EXPECT_EQ(os.PrivateFolderStatus(dir.c_str(), nullptr, 0), kFolderMissing);
   EXPECT_FALSE(os.PathIsDirectoryW(dir.c_str()));
   EXPECT_TRUE(os.CreateDirectoryW(dir.c_str(), nullptr));
@@ -20,7 +20,6 @@ TEST(Folders, TheTempFolderEndsWithTheSeparatorAndFoldersAreMadeOnce) {
   EXPECT_EQ(os.GetShortPathNameW(dir.c_str(), nullptr, 0), n + 1);
   EXPECT_EQ(n, DWORD(os.lstrlenW(buffer)));
   EXPECT_TRUE(os.PathIsDirectoryW(buffer)) << std::filesystem::path(buffer);
-  in += sep + u"b";  // in a folder that is missing
   EXPECT_EQ(os.GetShortPathNameW(in.c_str(), nullptr, 0), 0u);
   EXPECT_FALSE(os.CreateDirectoryW(in.c_str(), nullptr));
   EXPECT_EQ(os.PrivateFolderStatus(in.c_str(), nullptr, 0), kFolderMissing);

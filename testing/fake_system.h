@@ -44,7 +44,6 @@ class FakeSystem {  // one at a time
 
   // Files by name; one in `unopenable` exists but cannot be opened.
   std::map<std::string, std::string> files;
-  std::string working_folder = Path("R:/work");
   std::set<std::string> unopenable;
   std::optional<uint64_t> file_size;  // what GetFileSize reports instead
   bool read_fails = false;
@@ -83,8 +82,7 @@ class FakeSystem {  // one at a time
   std::vector<std::string> calls;
   std::vector<std::string> Calls(const std::string& name) const;  // their arguments
 
-  // Runs `body` as the program's entry routine under RuntimeMain; whether it
-  // ran to its end without RuntimeExit.
+  // Runs `body` as the entry routine under RuntimeMain; whether it ended without RuntimeExit.
   bool Run(const std::function<void()>& body);
   int32_t exit_code = -1;  // of the last run
 
@@ -128,8 +126,7 @@ struct Refuse<Name, R(A..., ...)> {
 ZV_ALL_CALLS(ZV_FAKE_NAME)
 #undef ZV_FAKE_NAME
 
-// What leaves the machine as it was: the real system's.
-inline constexpr std::string_view kReal =
+inline constexpr std::string_view kReal =  // what leaves the machine as it was: the real system's
     " MultiByteToWideChar WideCharToMultiByte lstrlenW LCMapStringA wsprintfA GetProcessHeap"
     " VariantTimeToSystemTime IsBadReadPtr GetModuleHandleA GetModuleInformation LoadLibraryA"
     " GetProcAddress FreeLibrary ";
@@ -229,7 +226,7 @@ inline Api MakeApi() {
     return path == nullptr || (path[0] != kPathSeparator[0] && (path[0] == 0 || path[1] != ':'));
   };
   api.GetFullPathNameA = [](const char* path, DWORD size, char* buffer, char** file_part) {
-    std::string full = g->working_folder + kPathSeparator + path;
+    std::string full = Path("R:/work/") + path;
     if (full.size() + 1 > size) return static_cast<DWORD>(full.size() + 1);
     std::memcpy(buffer, full.c_str(), full.size() + 1);
     if (file_part != nullptr) *file_part = buffer + full.rfind(kPathSeparator[0]) + 1;

@@ -26,8 +26,7 @@ class WineEndToEnd(Scratch, unittest.TestCase):
                     ZV_BROWSER_LOG=windows_name(self.log))
 
     def run_tool(self, path_file, count="1", temp=None):
-        """The program at its prompt, the count typed; with its own TEMP when
-        one is given (the prefix's settings stay as they are)."""
+        """The program, the count typed at its prompt; with its own TEMP when one is given."""
         self.write_path_file(path_file.encode("latin-1"))
         argv = [WINE_RUN, self.program]
         if temp is not None:

@@ -38,8 +38,7 @@ TEST(Folders, TheTempFolderIsTmpdirMadeFullAndTheDesktopIsFoundUnderTheHome) {
 TEST(Folders, PrivateFoldersAreReachedOnlyThroughFoldersAndLinksOfTheUserOrRoot) {
   const ScratchFolder scratch;
   const std::string root = scratch.path.string(), mine = root + "/mine";
-  // The folder's status and the entry it blames.
-  auto status = [&](const std::string& p) {
+  auto status = [&](const std::string& p) {  // the folder's status and the entry it blames
     WCHAR culprit[5000] = {};
     const int got = os.PrivateFolderStatus(Wide(root + p).c_str(), culprit, 5000);
     return std::pair<int, std::u16string>(got, culprit);
@@ -81,6 +80,5 @@ TEST(Folders, PrivateFoldersAreReachedOnlyThroughFoldersAndLinksOfTheUserOrRoot)
   ASSERT_EQ(lchown((root + "/planted").c_str(), 1, 1), 0);
   for (const std::string p : {"/foreign", "/foreign/a/b", "/planted", "/planted/a"})
     EXPECT_EQ(status(p), std::pair(kFolderForeign, Wide(root + p.substr(0, 8)))) << p;
-  EXPECT_FALSE(make("/foreign/in"));
-  EXPECT_FALSE(make("/planted/c"));
+  EXPECT_FALSE(make("/foreign/in") || make("/planted/c"));
 }

@@ -23,8 +23,7 @@ static std::string Typed(const std::string& s) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-  // As GBK, written in sixteen pieces of 0 to 4 bytes (their lengths taken
-  // from the input's bytes), then the rest.
+  // As GBK, in sixteen pieces of 0 to 4 bytes (lengths from the input), then the rest.
   std::string shown = Shown(bytes), chunked;
   platform::posix::GbkToTerminal converter;
   for (size_t at = 0, k = 0, n = 0; at < size; ++k, at += n) {
@@ -34,8 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(platform::posix::TerminalIsUtf8());  // whatever the spelling of its name
   FUZZ_CHECK(chunked + converter.Flush() == shown && shown.size() <= 3 * size);
   FUZZ_CHECK(Shown(Typed(shown)) == shown && (!ascii || shown == bytes));
-  // Each GBK character, as Windows reads them, shows as one character.
-  size_t characters = 0;
+  size_t characters = 0;  // each GBK character, as Windows reads them, shows as one
   for (size_t at = 0; at < size; at += platform::gbk::CharLength(data + at, size - at))
     ++characters;
   FUZZ_CHECK(std::count_if(shown.begin(), shown.end(), [](char c) { return (c & 0xC0) != 0x80; }) ==

@@ -67,8 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool in_range = errno == 0;
   FUZZ_CHECK(exact == (in_range && whole >= INT32_MIN && whole <= INT32_MAX));
   FUZZ_CHECK(!in_range || number == static_cast<int32_t>(whole));
-  // ASCII stays as it is; its digits, signs and spaces read alike full-width.
-  std::string wide;
+  std::string wide;  // ASCII stays as it is; its digits, signs and spaces read alike full-width
   for (char c : text) {
     if ((c & 0x80) != 0) return 0;
     bool digit = (c >= '0' && c <= '9') || c == '+' || c == '-';
