@@ -16,8 +16,8 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
       {936, std::string("\x81\0a\xA3", 4), std::u16string(u"?\0a?", 4)},  // cut off at the end
       {65001, "\xE4\xB8\xAD\377b\xC3(\xE0\xA0\x80", u"\u4E2D\uFFFDb\uFFFD(\u0800"},
       // Overlong, surrogate, beyond U+10FFFF, then a pair of surrogates.
-      {65001, "\xC0\x80\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\xF0\x9F\x98\x80",
-       u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\U0001F600"}};
+      {65001, "\xC0\x80\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\xF4\x8F\xBF\xBF",
+       u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\U0010FFFF"}};
   for (const auto& [code_page, text, expected] : cases) {
     const int n = os.MultiByteToWideChar(code_page, 0, text.data(), int(text.size()), wide, 16);
     EXPECT_EQ(std::u16string(wide, n > 0 ? n : 0), expected) << text;

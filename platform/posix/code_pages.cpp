@@ -75,10 +75,10 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 int MultiByteToWideChar(UINT code_page, DWORD flags, const char* bytes, int byte_count, WCHAR* wide,
                         int wide_count) {
-  if (!SupportedCodePage(code_page) || bytes == nullptr || byte_count == 0 || byte_count < -1)
-    return 0;
   // UTF-8 takes no flag but MB_ERR_INVALID_CHARS, as on Windows.
-  if (code_page == kCodePageUtf8 && (flags & ~MB_ERR_INVALID_CHARS) != 0) return 0;
+  if (!SupportedCodePage(code_page) || bytes == nullptr || byte_count == 0 || byte_count < -1 ||
+      (code_page == kCodePageUtf8 && (flags & ~MB_ERR_INVALID_CHARS) != 0))
+    return 0;
   const size_t length = byte_count == -1 ? std::strlen(bytes) + 1 : static_cast<size_t>(byte_count);
   const auto* p = reinterpret_cast<const unsigned char*>(bytes);
   std::u16string units;
@@ -106,9 +106,10 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, const char* bytes, int byte
 
 int WideCharToMultiByte(UINT code_page, DWORD flags, const WCHAR* wide, int wide_count, char* bytes,
                         int byte_count, const char* default_char, BOOL* used_default) {
-  if (!SupportedCodePage(code_page) || wide == nullptr || wide_count == 0 || wide_count < -1)
+  // A flag it does not know is refused, as Windows does.
+  if (!SupportedCodePage(code_page) || wide == nullptr || wide_count == 0 || wide_count < -1 ||
+      (flags & ~WC_NO_BEST_FIT_CHARS) != 0)
     return 0;
-  if ((flags & ~WC_NO_BEST_FIT_CHARS) != 0) return 0;  // a flag it does not know, as Windows
   const size_t units =
       wide_count == -1 ? static_cast<size_t>(lstrlenW(wide)) + 1 : static_cast<size_t>(wide_count);
   std::string out;

@@ -49,7 +49,6 @@ BytesHeader* NewBytes(int32_t length, bool zeroed) {
 int64_t ElementCount(const void* block) {
   const auto* header = static_cast<const int32_t*>(block);
   int32_t dimensions = header[0];
-  if (dimensions < 1) return 1;
   uint64_t count = 1;  // unsigned: absurd sizes wrap instead of overflowing
   for (int32_t i = 1; i <= dimensions; ++i) count *= static_cast<uint64_t>(int64_t{header[i]});
   return static_cast<int64_t>(count);

@@ -275,7 +275,7 @@ Text ToHalfWidth(int32_t count, const ArgSlot* args) {
   OwnedText release_work(own_work ? work : nullptr);
 
   uint32_t length = TextLength(work);
-  if (length == 0 || length >= INT32_MAX) return nullptr;
+  if (length >= INT32_MAX) return nullptr;
   char* mapped = static_cast<char*>(AllocZeroed(length + 1));
   platform::Os().LCMapStringA(platform::kLocaleChinesePrc, platform::LCMAP_HALFWIDTH, work,
                               static_cast<int>(length), mapped, static_cast<int>(length));
