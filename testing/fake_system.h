@@ -236,9 +236,9 @@ inline Api MakeApi() {
     return path != nullptr && (g->files.count(path) != 0 || g->unopenable.count(path) != 0);
   };
   // NOLINTNEXTLINE(readability-non-const-parameter): CreateProcessA's own signature
-  api.CreateProcessA = [](const char*, char* line, void*, void*, BOOL, DWORD, void*, const char*,
-                          STARTUPINFOA* startup, PROCESS_INFORMATION* info) {
-    Log("CreateProcessA", line);
+  api.CreateProcessA = [](const char*, char* line, void*, void*, BOOL, DWORD flags, void*,
+                          const char*, STARTUPINFOA* startup, PROCESS_INFORMATION* info) {
+    Log("CreateProcessA", line + std::string(flags != 0 ? " (with creation flags)" : ""));
     g->startup = *startup;
     *info = {kProcess, kThread, 1, 1};
     g_changes += g->start_fails ? 0 : 1;
