@@ -19,7 +19,7 @@ TEST(OleDates, WholeDaysFrom18991230AndTheTimeOfDayRoundedToTheSecond) {
        {std::pair{-1.25, "1899-12-29 06:00:00.000"},  // before: the fraction is from midnight
         {45381.99999999, "2024-03-31 00:00:00.000"},
         {-657434.0, "0100-01-01 00:00:00.000"},  // the first day and the last
-        {2958465.5, "9999-12-31 12:00:00.000"},
+        {2958465.540972222, "9999-12-31 12:59:00.000"},
         {-657435.0, "refused"},
         {2958466.0, "refused"}}) {
     SYSTEMTIME t{};

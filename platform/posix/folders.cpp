@@ -42,20 +42,17 @@ bool IsDirectoryName(const std::string& name) {
   return !name.empty() && stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string Home() {
-  const char* home = std::getenv("HOME");
-  return home != nullptr ? home : "";
-}
-
 std::string EnvOr(const char* variable, const std::string& fallback) {
   const char* value = std::getenv(variable);
   return value != nullptr && *value != 0 ? value : fallback;
 }
 
+std::string Home() { return EnvOr("HOME", ""); }
+
 // A user directory of xdg-user-dirs (XDG_DESKTOP_DIR, ...), from the
 // environment or ~/.config/user-dirs.dirs, else `fallback` under the home.
 std::string UserDirectory(const char* key, const char* fallback) {
-  if (const char* value = std::getenv(key); value != nullptr && *value != 0) return value;
+  if (std::string value = EnvOr(key, ""); !value.empty()) return value;
   const std::string dirs =
       FileText(EnvOr("XDG_CONFIG_HOME", Home() + "/.config") + "/user-dirs.dirs");
   const std::string prefix = std::string(key) + "=\"";
