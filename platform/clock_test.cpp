@@ -29,6 +29,6 @@ TEST(OleDates, WholeDaysFrom18991230AndTheTimeOfDayRoundedToTheSecond) {
                     t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
     EXPECT_STREQ(got, expected) << days;
   }
-  SYSTEMTIME t{};  // and the day of the week (0: Sunday): 1899-12-30 was a Saturday
-  EXPECT_TRUE(os.VariantTimeToSystemTime(0.5, &t) && t.wDayOfWeek == 6) << t.wDayOfWeek;
+  SYSTEMTIME t{};  // and the day of the week (0: Sunday): 1900-01-01 was a Monday
+  EXPECT_TRUE(os.VariantTimeToSystemTime(2.5, &t) && t.wDayOfWeek == 1) << t.wDayOfWeek;
 }

@@ -64,7 +64,7 @@ const char* LibraryFileName(const char* name) {
 // from there to the current break lies the C library's heap, all of it
 // mapped readable, so blocks there need no probe. (The heap may begin a
 // little lower; blocks there are probed.)
-uintptr_t g_break_at_start = 0;
+uintptr_t g_break_at_start;
 [[gnu::constructor(101)]] void NoteBreakAtStart() {
   g_break_at_start = reinterpret_cast<uintptr_t>(sbrk(0));
 }
