@@ -278,7 +278,7 @@ inline Api MakeApi() {
     if (g->unsafe.count(path) == 0 || g_changes < g->unsafe_after)
       return g->folders.count(path) != 0 ? kFolderPrivate : kFolderMissing;
     std::u16string blamed = g->blamed.empty() ? path : g->blamed;
-    if (culprit != nullptr) culprit[blamed.copy(culprit, size - 1)] = 0;
+    if (culprit != nullptr && size != 0) culprit[blamed.copy(culprit, size - 1)] = 0;
     return g->foreign ? kFolderForeign : kFolderUnsafe;
   };
   api.UserFolderSuffix = [] { return g->user_folder_suffix.c_str(); };
