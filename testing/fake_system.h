@@ -47,12 +47,10 @@ class FakeSystem {  // one at a time
   std::set<std::string> unopenable;
   std::optional<uint64_t> file_size;  // what GetFileSize reports instead
   bool read_fails = false;
-  // Files another account decides: by the path asked about, the entry to blame
-  // and its account, each ending in a NUL.
+  // Files another account decides, by path: the entry to blame and its account, NUL-ended.
   std::map<std::string, std::string> foreign_files;
-  // Folders. One in `unsafe` is unsafe once `unsafe_after` folders were made or
-  // programs started; `blamed` is named for it (itself when empty), owned by
-  // another account when `foreign`.
+  // Folders. One in `unsafe` is unsafe once `unsafe_after` folders or starts were made;
+  // `blamed` is named for it (itself when empty), another account's when `foreign`.
   std::set<std::u16string> folders, unsafe;
   int folders_allowed = -1;  // folders that can still be made (-1: any)
   int unsafe_after = 0;
