@@ -12,9 +12,11 @@ TEST(Console, FilesTakeTheBytesButNoColoursAndNoLineInput) {
     EXPECT_TRUE(os.WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr));
     EXPECT_EQ(done, bytes.size());
   }
-  EXPECT_FALSE(os.WriteFile(nullptr, "x", 1, &unwritten, nullptr) || unwritten != 0);  // no stream
+  EXPECT_FALSE(os.WriteFile(nullptr, "x", 1, &unwritten, nullptr));  // no stream
+  EXPECT_EQ(unwritten, 0u);
   EXPECT_FALSE(os.SetConsoleTextAttribute(file, 10));
-  EXPECT_FALSE(os.ReadConsoleA(file, &done, 4, &unread, nullptr) || unread != 0);
+  EXPECT_FALSE(os.ReadConsoleA(file, &done, 4, &unread, nullptr));
+  EXPECT_EQ(unread, 0u);
   EXPECT_TRUE(os.CloseHandle(file));
   std::ifstream written(folder.path / "out", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "\xD6\xD0x");

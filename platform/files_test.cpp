@@ -17,11 +17,13 @@ TEST(Files, ExistingFilesOpenByTheirGbkNamesAndReadToTheEnd) {
   std::filesystem::create_directory(dir);
   std::ofstream(folder.path / u"\u4E2D", std::ios::binary) << "\xD6\xD0\r\nz";
   for (const std::string& name : {dir, none}) EXPECT_EQ(Open(name), kInvalidHandle) << name;
-  EXPECT_TRUE(os.PathFileExistsA(dir.c_str()) && !os.PathFileExistsA(none.c_str()));
+  EXPECT_TRUE(os.PathFileExistsA(dir.c_str()));
+  EXPECT_FALSE(os.PathFileExistsA(none.c_str()));
   EXPECT_EQ(os.GetForeignOwner(dir.c_str(), nullptr, 0), 0u);  // the user's own
   HANDLE file = Open(gbk);
   DWORD high = 7;
-  EXPECT_TRUE(os.GetFileSize(file, &high) == 5u && high == 0u);
+  EXPECT_EQ(os.GetFileSize(file, &high), 5u);
+  EXPECT_EQ(high, 0u);
   EXPECT_EQ(Read(file, 3), "\xD6\xD0\r");
   EXPECT_EQ(Read(file, 9), "\nz");  // to the end
   EXPECT_EQ(Read(file, 9), "");     // at the end
@@ -37,7 +39,8 @@ TEST(Files, RelativePathsAreTakenAgainstTheWorkingFolder) {
   const std::string full = std::filesystem::current_path().string() + sep + path;
   const DWORD size = DWORD(full.size());
   char got[1024], *name = nullptr;
-  EXPECT_TRUE(os.PathIsRelativeA(path.c_str()) && !os.PathIsRelativeA((sep + "zv").c_str()));
+  EXPECT_TRUE(os.PathIsRelativeA(path.c_str()));
+  EXPECT_FALSE(os.PathIsRelativeA((sep + "zv").c_str()));
   EXPECT_EQ(os.GetFullPathNameA(path.c_str(), 0, nullptr, nullptr), size + 1);  // NUL counted
   EXPECT_EQ(os.GetFullPathNameA(path.c_str(), size, got, &name), size + 1);
   EXPECT_EQ(os.GetFullPathNameA(path.c_str(), size + 1, got, &name), size);

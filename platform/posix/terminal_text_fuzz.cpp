@@ -1,7 +1,6 @@
-// GBK shown on a UTF-8 terminal, and text typed there. Output cut anywhere
-// between calls shows as in one call; ASCII passes unchanged both ways; each
-// direction gives back what the other took (so what is shown is well-formed:
-// anything else would come back as "?").
+// GBK shown on a UTF-8 terminal, and text typed there. Output cut anywhere between calls shows
+// as in one call; ASCII passes unchanged both ways; each direction gives back what the other
+// took (so what is shown is well-formed: anything else would come back as "?").
 #include <algorithm>
 #include <cstdlib>
 #include <string>

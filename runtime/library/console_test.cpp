@@ -17,8 +17,7 @@ TEST(ConsoleWrite, ValuesGoBackToBackToTheStreamChosen) {
   system.console = false;
   CallLibrary(ConsoleWrite, {OmittedSlot(), TextSlot("c")});
   EXPECT_EQ(system.err, "e");
-  // 真, then 1900年1月1日12时.
-  EXPECT_EQ(system.out,
+  EXPECT_EQ(system.out,  // 真, then 1900年1月1日12时
             "a5\xD5\xE6"
             "2.55111900\xC4\xEA\x31\xD4\xC2\x31\xC8\xD5\x31\x32\xCA\xB1");
 }

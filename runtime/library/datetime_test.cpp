@@ -14,8 +14,7 @@ static DateTime Parse(const std::string& t) {
 
 TEST(ToDateTime, TextsInEveryFormAndTextsThatAreNoDate) {
   const DateTime no = kInvalidDateTime;
-  // 2024年1月15日10时20分30秒; cut after 日 and after 月 (no day).
-  const std::string cn =
+  const std::string cn =  // 2024年1月15日10时20分30秒; cut after 日 and after 月 (no day)
       "2024\xC4\xEA\x31\xD4\xC2\x31\x35\xC8\xD5\x31\x30\xCA\xB1\x32\x30\xB7\xD6\x33\x30\xC3\xEB";
   // clang-format off
   const std::pair<std::string, DateTime> cases[] = {{"1970-01-01 08:00:00", 25569.333333333332},

@@ -1,7 +1,6 @@
-// The texts that come from outside, against models: path.txt (ToText of its Bytes,
-// then TrimBlanks) and the count line (ToHalfWidth and ToInteger, with ReplaceAll
-// beneath them). The input: the text, then what ReplaceAll looks for and puts in
-// its place, NUL-separated.
+// The texts that come from outside, against models: path.txt (ToText of its Bytes, then
+// TrimBlanks) and the count line (ToHalfWidth and ToInteger, with ReplaceAll beneath them).
+// The input: the text, then what ReplaceAll looks for and puts in its place, NUL-separated.
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
