@@ -14,7 +14,7 @@ TEST(CodePages, BothWaysWithSizeQueriesAndStandInsForWhatIsMissingOrMalformed) {
       {0, "\x80\xFF\xAA\xA1\xFE\xFE\x81\x40", u"\u20AC\uF8F5\uE000\uE4C5\u4E02"},
       // A lead byte takes the byte after it, but NUL, into one character.
       {936, std::string("\x81\0a\xA3", 4), std::u16string(u"?\0a?", 4)},  // cut off at the end
-      {65001, "\xE4\xB8\xAD\377b\xC3(\xE0\xA0\x80", u"\u4E2D\uFFFDb\uFFFD(\u0800"},
+      {65001, "\xE4\xB8\xAD\377b\xC3(\xE0\xA0\x80\xC2\xA9", u"\u4E2D\uFFFDb\uFFFD(\u0800\u00A9"},
       // Overlong, surrogate, beyond U+10FFFF, then a pair of surrogates.
       {65001, "\xC0\x80\xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\xF4\x8F\xBF\xBF",
        u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\U0010FFFF"}};
