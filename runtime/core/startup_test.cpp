@@ -24,7 +24,7 @@ TEST(RuntimeMain, EndsWithTheCodeGivenFromAnyDepthAfterTheShutdownSequence) {
     ExitAtDepth(20);
   }));
   SetFinalShutdownRoutine(nullptr);
-  EXPECT_TRUE(system.exit_code == 7 && g_events == std::vector<std::string>{"program", "final"});
+  EXPECT_TRUE(system.exit_code == 7 && g_events == (std::vector<std::string>{"program", "final"}));
   system.framework_fails = true;
   EXPECT_TRUE(!system.Run([] {}) && system.exit_code == 1);
   EXPECT_EQ(system.standard_error, "Fatal Error: MFC initialization failed\n");
