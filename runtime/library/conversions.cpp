@@ -63,6 +63,12 @@ int32_t FormatDouble(double value, char (&buffer)[kWorkBufferSize]) {
   return n < 0 ? 0 : static_cast<int32_t>(std::strlen(buffer));
 }
 
+// Bytes of the blank at `at`: 1 for a space, 2 for the full-width space, 0 for anything else.
+size_t BlankLength(const unsigned char* at) {
+  if (at[0] == 0x20) return 1;
+  return at[0] == 0xA1 && at[1] == 0xA1 ? 2 : 0;
+}
+
 // Whether the n bytes of find stand at `at`. Find texts are a character or
 // two, where a library call per position costs more than the comparison.
 bool MatchesAt(const char* at, const char* find, size_t n) {
@@ -242,16 +248,13 @@ Text TrimBlanks(int32_t count, const ArgSlot* args) {
   const auto* t = reinterpret_cast<const unsigned char*>(SlotText(SlotAt(count, args, 0)));
   if (t == nullptr) return nullptr;
   size_t first = 0;
-  while (t[first] == 0x20 || (t[first] == 0xA1 && t[first + 1] == 0xA1))
-    first += t[first] == 0x20 ? 1 : 2;
+  for (size_t blank; (blank = BlankLength(t + first)) > 0;) first += blank;
   if (t[first] == 0) return nullptr;
 
   size_t last = first;  // last byte of the last character that is not blank
   for (size_t i = first; t[i] != 0;) {
-    if (t[i] == 0xA1 && t[i + 1] == 0xA1) {
-      i += 2;
-    } else if (t[i] == 0x20) {
-      i += 1;
+    if (size_t blank = BlankLength(t + i); blank > 0) {
+      i += blank;
     } else if (platform::gbk::CharLength(t + i, 2) == 2) {  // NUL-terminated: two are there
       last = i + 1;
       i += 2;
